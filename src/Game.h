@@ -1,0 +1,36 @@
+#ifndef GAME_H
+#define GAME_H
+
+#include <SDL/SDL.h>
+
+#include "ImageLoader.h"
+
+// The view rectangle: x and y follow the player, w and h are the screen's size.
+extern SDL_Rect camera;
+extern int mapWidth;
+extern int mapHeight;
+extern SDL_Surface* mainScreen;
+extern ImageLoader* imageHandler;
+
+// Brings the libraries up, runs the front end inside its constructor, and brings them down.
+class Game {
+public:
+    Game();
+    ~Game();
+    void startMenu();
+    void cleanup();
+
+    const int SCREEN_WIDTH;
+    const int SCREEN_HEIGHT;
+    const int SCREEN_BPP;
+    const int FRAMES_PER_SECOND;
+
+    // What the process should return: 0 after a normal game, 1 when the libraries or the video
+    // mode could not be brought up.
+    int exitStatus;
+
+private:
+    void failStartup(const char* what);
+};
+
+#endif

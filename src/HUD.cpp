@@ -1,0 +1,164 @@
+#include "HUD.h"
+
+#include "Backpack.h"
+#include "Player.h"
+
+HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
+    : displayString(std::ios::in | std::ios::out) {
+    mainScreen = screen;
+    imageHandler = input1;
+    player = inputPlayer;
+    message = NULL;
+    font = TTF_OpenFont("testFont.ttf", 28);
+    textColor.r = 255;
+    textColor.g = 255;
+    textColor.b = 255;
+    textColor.unused = 0;
+    healthBar = imageHandler->optimizeImage("images/HUDImages/healthBar.png");
+    backpack = imageHandler->optimizeImage("images/HUDImages/backpack.jpg");
+    gold = imageHandler->optimizeImage("images/HUDImages/gold.jpg");
+    backpackOpen = false;
+    goldFadeTime = new Timer();
+    goldFade = false;
+    yT = 0;
+    alpha = 0.0;
+}
+
+HUD::~HUD() {
+    while (!texts.empty()) {
+        texts.top()->cleanup();
+        delete texts.top();
+        texts.pop();
+    }
+    if (font != NULL) {
+        TTF_CloseFont(font);
+    }
+    SDL_FreeSurface(healthBar);
+    SDL_FreeSurface(backpack);
+    SDL_FreeSurface(gold);
+    delete goldFadeTime;
+}
+
+// Renders what displayString holds; without a font nothing is rendered and nothing painted.
+void HUD::renderNumber() {
+    message = font != NULL ? TTF_RenderText_Solid(font, displayString.str().c_str(), textColor)
+                           : NULL;
+}
+
+void HUD::paintNumber(int x, int y) {
+    imageHandler->paintImage(message, mainScreen, x, y, NULL);
+    SDL_FreeSurface(message);
+    message = NULL;
+}
+
+void HUD::draw() {
+    textsDraw();
+
+    displayString.str("");
+    displayString.clear();
+    displayString << player->getHealth();
+    renderNumber();
+    paintNumber(1010, 650);
+
+    displayString.str("");
+    displayString.clear();
+    displayString << player->getClipSize();
+    renderNumber();
+    paintNumber(980, 20);
+
+    imageHandler->paintImage(player->getWeaponPic(), mainScreen, 1020, 20, NULL);
+
+    displayString.str("");
+    displayString.clear();
+    displayString << player->getGold();
+    renderNumber();
+    fadeGold();
+    Uint8 a = static_cast<Uint8>(static_cast<Sint16>(alpha));
+    if (message != NULL) {
+        SDL_SetAlpha(message, SDL_SRCALPHA, a);
+    }
+    if (gold != NULL) {
+        SDL_SetAlpha(gold, SDL_SRCALPHA, a);
+    }
+    paintNumber(1010, 600);
+    imageHandler->paintImage(gold, mainScreen, 970, 600, NULL);
+
+    for (int x = 0; player->getHealth() > x; x++) {
+        imageHandler->paintImage(healthBar, mainScreen, 970 - x, 645, NULL);
+    }
+
+    if (backpackOpen) {
+        drawBackpackPanel();
+    }
+}
+
+// Hidden (alpha 0, timer stopped), lit (255 for 5000 ms after the last change of gold), then one
+// step fainter per frame.
+void HUD::fadeGold() {
+    if (!goldFade && goldFadeTime->getTime() <= 5000) {
+        return;
+    }
+    if (goldFade) {
+        goldFadeTime->start();
+        goldFade = false;
+        alpha = 256;
+    }
+    if (alpha == 0) {
+        goldFade = false;
+        goldFadeTime->start();
+        goldFadeTime->stop();
+        alpha += 1;
+    }
+    alpha -= 1;
+}
+
+// Six items a row on a 100-pixel grid, the most recently stored first.
+void HUD::drawBackpackPanel() {
+    imageHandler->paintImage(backpack, mainScreen, 240, 160, NULL);
+    tempItems = player->backpack->getItems();
+    int c = 0;
+    int r = 0;
+    while (!tempItems.empty()) {
+        imageHandler->paintImage(tempItems.top()->draw(), mainScreen, 240 + c, 160 + r, NULL);
+        tempItems.pop();
+        c += 100;
+        if (c == 600) {
+            c = 0;
+            r += 100;
+        }
+    }
+}
+
+void HUD::drawText(std::string input, int x, int y, int time, int size, int r, int g, int b) {
+    texts.push(new Text(input, x, y, time, size, r, g, b));
+}
+
+// A message is lifted 50 pixels, for good, when the one drawn just before it in this pass
+// stands on the same line. The order of texts flips on every call.
+void HUD::textsDraw() {
+    while (!texts.empty()) {
+        Text* text = texts.top();
+        if (text->isDestroyed()) {
+            text->cleanup();
+            delete text;
+        } else {
+            holderTexts.push(text);
+        }
+        texts.pop();
+    }
+    texts = holderTexts;
+    while (!holderTexts.empty()) {
+        Text* text = holderTexts.top();
+        if (text->getYLocation() == yT) {
+            text->locationY -= 50;
+        }
+        int y = text->getYLocation();
+        int x = text->getXLocation();
+        imageHandler->paintImage(text->draw(), mainScreen, x, y, NULL);
+        yT = text->getYLocation();
+        holderTexts.pop();
+    }
+    yT = 0;
+}
+
+void HUD::toggleBackpack() { backpackOpen = !backpackOpen; }

@@ -1,0 +1,322 @@
+#include "Level1.h"
+
+#include <sstream>
+
+#include "Collision.h"
+#include "FlamethrowerItem.h"
+#include "Game.h"
+#include "GlockItem.h"
+#include "Gold.h"
+#include "HUD.h"
+#include "HealthPotion.h"
+#include "ParticleEngine.h"
+#include "PathingBlocker.h"
+#include "Player.h"
+#include "SlowZombie.h"
+#include "UziItem.h"
+
+bool mouseDown;
+Collision* collisionDetection;
+ParticleEngine* particleEngine;
+Player* player;
+HUD* hud;
+int unitIdCounter;
+
+Level1::Level1(ImageLoader* imageHandler1, SDL_Surface* screen) {
+    init(imageHandler1, screen);
+    startLevel();
+}
+
+Level1::Level1(ImageLoader* imageHandler1, SDL_Surface* screen, Manual) {
+    init(imageHandler1, screen);
+}
+
+void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
+    quit = false;
+    imageHandler = imageHandler1;
+    mainScreen = screen;
+    backgroundMusic = NULL;
+    images.resize(4, NULL);
+    pathingBlockers.resize(2, NULL);
+    unitIdCounter = 0;
+    FPS = 0;
+    fpsCap = false;
+    fpsTimer = NULL;
+    updateTimer = NULL;
+    limiterTimer = NULL;
+    frameCount = 0;
+    keystates = NULL;
+    ownCollision = NULL;
+    ownEngine = NULL;
+    ownPlayer = NULL;
+    ownHud = NULL;
+    cleanedUp = false;
+}
+
+void Level1::startLevel() {
+    setUpWorld();
+    while (!quit) {
+        runPass();
+    }
+    cleanup();
+}
+
+void Level1::setUpWorld() {
+    FPS = 6000;
+    mapHeight = 1712;
+    mapWidth = 2916;
+
+    images[0] = imageHandler->optimizeImage("images/level1Images/backgroundLevel.jpg");
+    images[1] = imageHandler->optimizeImage("images/level1Images/building.jpg");
+    images[2] = imageHandler->optimizeImage("images/level1Images/building.png");
+
+    items.push(new Gold(700, 400, 50));
+    items.push(new Gold(300, 500, 100));
+    items.push(new HealthPotion(500, 500));
+    items.push(new HealthPotion(500, 600));
+    items.push(new HealthPotion(500, 700));
+    items.push(new UziItem(700, 500));
+    items.push(new GlockItem(700, 600));
+    items.push(new FlamethrowerItem(700, 700));
+
+    const int zombieX[3] = {100, 200, 300};
+    for (int i = 0; i < 3; i++) {
+        Unit* zombie = new SlowZombie(zombieX[i], 300);
+        createdUnits.push_back(zombie);
+        units.push(zombie);
+    }
+
+    pathingBlockers[0] = new PathingBlocker(-10, 100, 100, 100);
+    pathingBlockers[1] = new PathingBlocker(300, 100, 100, 100);
+
+    ownCollision = collisionDetection = new Collision();
+    collisionDetection->setPathingBlockers(pathingBlockers);
+
+    fpsCap = true;
+    fpsTimer = new Timer();
+    updateTimer = new Timer();
+    limiterTimer = new Timer();
+    frameCount = 0;
+    fpsTimer->start();
+    updateTimer->start();
+
+    mouseDown = false;
+    camera.x = 0;
+    camera.y = 0;
+
+    ownEngine = particleEngine = new ParticleEngine();
+    ownPlayer = player = new Player(imageHandler, mainScreen, collisionDetection);
+    ownHud = hud = new HUD(imageHandler, mainScreen, player);
+
+    keystates = SDL_GetKeyState(NULL);
+}
+
+// Survivors are pushed back from the top of the copy down, so the list's order flips every pass.
+void Level1::dropDestroyedItems() {
+    itemTemp = items;
+    while (!items.empty()) {
+        items.pop();
+    }
+    while (!itemTemp.empty()) {
+        Item* item = itemTemp.top();
+        if (!item->isDestroyed()) {
+            items.push(item);
+        } else if (item->getId() != "HealthPotion") {
+            // A taken potion lives on in the backpack; other taken pickups are kept only so
+            // that they can be freed at exit.
+            retiredItems.push_back(item);
+        }
+        itemTemp.pop();
+    }
+}
+
+void Level1::dropDestroyedUnits() {
+    unitTemp = units;
+    while (!units.empty()) {
+        units.pop();
+    }
+    while (!unitTemp.empty()) {
+        if (!unitTemp.top()->isDestroyed()) {
+            units.push(unitTemp.top());
+        }
+        unitTemp.pop();
+    }
+}
+
+void Level1::handleEvents() {
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+            if (event.key.keysym.sym == SDLK_r) {
+                player->reload();
+            } else if (event.key.keysym.sym == SDLK_t) {
+                hud->toggleBackpack();
+            } else if (event.key.keysym.sym == SDLK_c) {
+                player->useItem("HealthPotion");
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                player->fire1();
+                mouseDown = true;
+            } else if (event.button.button == SDL_BUTTON_RIGHT) {
+                quit = true;
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            mouseDown = false;
+            break;
+        case SDL_QUIT:
+            quit = true;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Level1::handleHeldKeys() {
+    if (keystates[SDLK_1]) {
+        player->setWeapon(1);
+    }
+    if (keystates[SDLK_2]) {
+        player->setWeapon(2);
+    }
+    if (keystates[SDLK_3]) {
+        player->setWeapon(3);
+    }
+    if (keystates[SDLK_SPACE]) {
+        player->takeDamage(1);
+    }
+}
+
+void Level1::runPass() {
+    limiterTimer->start();
+    dropDestroyedItems();
+    dropDestroyedUnits();
+
+    handleEvents();
+    handleHeldKeys();
+
+    SDL_FillRect(mainScreen, NULL, SDL_MapRGB(mainScreen->format, 0, 0, 0));
+    imageHandler->paintImage(images[0], mainScreen, 0, 0, &camera);
+    imageHandler->paintImage(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
+                             pathingBlockers[0]->getYLocation(), NULL);
+    imageHandler->paintImage(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
+                             pathingBlockers[1]->getYLocation(), NULL);
+
+    collisionDetection->setUnits(units);
+
+    itemTemp = items;
+    while (!itemTemp.empty()) {
+        Item* item = itemTemp.top();
+        int y = item->getYLocation();
+        int x = item->getXLocation();
+        imageHandler->paintImage(item->draw(), mainScreen, x, y, NULL);
+        itemTemp.pop();
+    }
+
+    // A zombie's draw is also its update; it is shown where it stood before this pass's step.
+    unitTemp = units;
+    while (!unitTemp.empty()) {
+        Unit* unit = unitTemp.top();
+        int y = unit->getYLocation();
+        int x = unit->getXLocation();
+        imageHandler->paintImage(unit->draw(), mainScreen, x, y, NULL);
+        unitTemp.pop();
+    }
+
+    player->itemCollision(items);
+    player->move();
+    if (mouseDown) {
+        player->fire1();
+    }
+    player->draw();
+    hud->draw();
+    particleEngine->draw();
+
+    SDL_Flip(mainScreen);
+    frameCount++;
+
+    // The budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as it can.
+    int spent = limiterTimer->getTime();
+    if (fpsCap && spent < 1000 / FPS) {
+        SDL_Delay(1000 / FPS - spent);
+    }
+    if (updateTimer->getTime() > 1000) {
+        std::ostringstream caption;
+        caption << "FPS = " << static_cast<float>(frameCount / (fpsTimer->getTime() / 1000.0));
+        SDL_WM_SetCaption(caption.str().c_str(), NULL);
+        updateTimer->start();
+    }
+}
+
+void Level1::cleanup() {
+    for (size_t i = 0; i < images.size(); i++) {
+        SDL_FreeSurface(images[i]);
+        images[i] = NULL;
+    }
+    for (size_t i = 0; i < pathingBlockers.size(); i++) {
+        delete pathingBlockers[i];
+        pathingBlockers[i] = NULL;
+    }
+    if (collisionDetection != NULL) {
+        delete collisionDetection;
+        if (collisionDetection == ownCollision) {
+            ownCollision = NULL;
+        }
+    }
+    player->cleanup();
+    cleanedUp = true;
+}
+
+void Level1::releaseItem(Item* item) {
+    if (item->isDestroyed() && item->getId() == "HealthPotion") {
+        return; // taken during the last pass: it belongs to the backpack now
+    }
+    delete item;
+}
+
+Level1::~Level1() {
+    if (!cleanedUp) {
+        // Driven by hand and never finished: release what cleanup would have.
+        if (collisionDetection == ownCollision) {
+            collisionDetection = NULL;
+        }
+        delete ownCollision;
+        if (ownPlayer != NULL) {
+            ownPlayer->cleanup();
+        }
+    }
+    if (ownHud != NULL && hud == ownHud) {
+        hud = NULL;
+    }
+    delete ownHud;
+    if (ownPlayer != NULL && player == ownPlayer) {
+        player = NULL;
+    }
+    delete ownPlayer;
+    if (ownEngine != NULL && particleEngine == ownEngine) {
+        particleEngine = NULL;
+    }
+    delete ownEngine;
+    while (!items.empty()) {
+        releaseItem(items.top());
+        items.pop();
+    }
+    for (size_t i = 0; i < retiredItems.size(); i++) {
+        delete retiredItems[i];
+    }
+    for (size_t i = 0; i < createdUnits.size(); i++) {
+        delete createdUnits[i];
+    }
+    for (size_t i = 0; i < images.size(); i++) {
+        SDL_FreeSurface(images[i]);
+    }
+    for (size_t i = 0; i < pathingBlockers.size(); i++) {
+        delete pathingBlockers[i];
+    }
+    delete fpsTimer;
+    delete updateTimer;
+    delete limiterTimer;
+}

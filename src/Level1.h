@@ -1,0 +1,84 @@
+#ifndef LEVEL1_H
+#define LEVEL1_H
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+#include <stack>
+#include <vector>
+
+#include "ImageLoader.h"
+#include "Item.h"
+#include "Timer.h"
+#include "Unit.h"
+
+class Collision;
+class HUD;
+class ParticleEngine;
+class PathingBlocker;
+class Player;
+
+extern bool mouseDown;
+extern Collision* collisionDetection;
+extern ParticleEngine* particleEngine;
+extern Player* player;
+extern HUD* hud;
+extern int unitIdCounter;
+
+// The one playable level. Constructing it runs it: the world is set up and the frame loop runs
+// until the player quits.
+class Level1 {
+public:
+    // Selects the constructor that prepares the object without running it, for code that drives
+    // the real set-up and the real passes itself (tests, the benchmark).
+    struct Manual {};
+
+    Level1(ImageLoader* imageHandler1, SDL_Surface* screen);
+    Level1(ImageLoader* imageHandler1, SDL_Surface* screen, Manual);
+    ~Level1();
+
+    void startLevel();
+    void setUpWorld();
+    void runPass();
+    void cleanup();
+
+    bool quit;
+    ImageLoader* imageHandler;
+    SDL_Surface* mainScreen;
+    std::vector<SDL_Surface*> images;
+    Mix_Music* backgroundMusic;
+    std::vector<PathingBlocker*> pathingBlockers;
+    std::stack<Item*> items;
+    std::stack<Item*> itemTemp;
+    std::stack<Unit*> units;
+    std::stack<Unit*> unitTemp;
+
+    // Loop state.
+    int FPS;
+    bool fpsCap;
+    Timer* fpsTimer;
+    Timer* updateTimer;
+    Timer* limiterTimer;
+    int frameCount;
+    SDL_Event event;
+    Uint8* keystates;
+
+private:
+    void init(ImageLoader* imageHandler1, SDL_Surface* screen);
+    void dropDestroyedItems();
+    void dropDestroyedUnits();
+    void handleEvents();
+    void handleHeldKeys();
+    void releaseItem(Item* item);
+
+    // Everything this level made, so that it can all be released when the program ends. During
+    // play nothing here is read.
+    std::vector<Unit*> createdUnits;
+    std::vector<Item*> retiredItems;
+    Collision* ownCollision;
+    ParticleEngine* ownEngine;
+    Player* ownPlayer;
+    HUD* ownHud;
+    bool cleanedUp;
+};
+
+#endif

@@ -1,0 +1,4 @@
+#include "Unit.h"
+
+// Defined here, out of line, so that the class's vtable is emitted in this one unit.
+Unit::~Unit() {}

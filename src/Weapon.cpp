@@ -1,0 +1,4 @@
+#include "Weapon.h"
+
+// Defined here, out of line, so that the class's vtable is emitted in this one unit.
+Weapon::~Weapon() {}

@@ -1,0 +1,164 @@
+#include "TestSupport.h"
+
+#include <SDL/SDL_mixer.h>
+#include <SDL/SDL_ttf.h>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "Collision.h"
+#include "Game.h"
+#include "Timer.h"
+
+namespace testsupport {
+
+Uint32 FakeClock::ticks = 1000;
+
+Uint32 FakeClock::read() { return ticks; }
+
+void SdlEnvironment::SetUp() {
+    // Only the tests choose the headless drivers; the game reads no environment of its own.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+#ifdef GAME_DATA_DIR
+    ASSERT_EQ(0, chdir(GAME_DATA_DIR));
+#endif
+    ASSERT_EQ(0, SDL_Init(SDL_INIT_EVERYTHING)) << SDL_GetError();
+    ASSERT_EQ(0, TTF_Init());
+    ASSERT_EQ(0, Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 500)) << Mix_GetError();
+    mainScreen = SDL_SetVideoMode(1080, 720, 32, SDL_FULLSCREEN);
+    ASSERT_NE(nullptr, mainScreen) << SDL_GetError();
+    Mix_AllocateChannels(1000);
+    imageHandler = new ImageLoader();
+    camera.x = 0;
+    camera.y = 0;
+    camera.w = 1080;
+    camera.h = 720;
+    Timer::setClock(FakeClock::read);
+}
+
+void SdlEnvironment::TearDown() {
+    Timer::setClock(nullptr);
+    delete imageHandler;
+    imageHandler = nullptr;
+    Mix_CloseAudio();
+    TTF_Quit();
+    SDL_Quit();
+}
+
+void holdKey(SDLKey key) { SDL_GetKeyState(NULL)[key] = 1; }
+
+void releaseKey(SDLKey key) { SDL_GetKeyState(NULL)[key] = 0; }
+
+void releaseAllKeys() {
+    int count = 0;
+    Uint8* keys = SDL_GetKeyState(&count);
+    for (int i = 0; i < count; i++) {
+        keys[i] = 0;
+    }
+}
+
+void moveMouse(int x, int y) {
+    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
+    SDL_Event dropped;
+    SDL_PumpEvents();
+    while (SDL_PeepEvents(&dropped, 1, SDL_GETEVENT, SDL_MOUSEMOTIONMASK) > 0) {
+    }
+}
+
+void pushKeyDown(SDLKey key) {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+void pushMouseButton(Uint8 button, bool down) {
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.type = event.type;
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+void pushQuit() {
+    SDL_Event event = {};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+}
+
+void drainEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+Uint32 pixelAt(SDL_Surface* surface, int x, int y) {
+    SDL_LockSurface(surface);
+    Uint8* row = static_cast<Uint8*>(surface->pixels) + y * surface->pitch;
+    Uint32 raw = 0;
+    switch (surface->format->BytesPerPixel) {
+    case 4:
+        raw = reinterpret_cast<Uint32*>(row)[x];
+        break;
+    case 1:
+        raw = row[x];
+        break;
+    default:
+        ADD_FAILURE() << "unexpected pixel size " << int(surface->format->BytesPerPixel);
+    }
+    SDL_UnlockSurface(surface);
+    Uint8 r, g, b;
+    SDL_GetRGB(raw, surface->format, &r, &g, &b);
+    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
+}
+
+Uint32 screenPixel(int x, int y) { return pixelAt(mainScreen, x, y); }
+
+void fillScreen(Uint32 rgb) {
+    SDL_FillRect(mainScreen, NULL,
+                 SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+}
+
+void resetGameGlobals() {
+    camera.x = 0;
+    camera.y = 0;
+    camera.w = 1080;
+    camera.h = 720;
+    mouseDown = false;
+    collisionDetection = nullptr;
+    particleEngine = nullptr;
+    player = nullptr;
+    hud = nullptr;
+    mapWidth = 2916;
+    mapHeight = 1712;
+}
+
+void LevelFixture::SetUp() {
+    resetGameGlobals();
+    releaseAllKeys();
+    drainEvents();
+    moveMouse(540, 360);
+    level = new Level1(imageHandler, mainScreen, Level1::Manual());
+    level->setUpWorld();
+}
+
+void LevelFixture::TearDown() {
+    level->cleanup();
+    delete level;
+    level = nullptr;
+    releaseAllKeys();
+    drainEvents();
+    resetGameGlobals();
+}
+
+void LevelFixture::runPasses(int n, Uint32 stepMs) {
+    for (int i = 0; i < n; i++) {
+        FakeClock::advance(stepMs);
+        level->runPass();
+    }
+}
+
+} // namespace testsupport
