@@ -122,6 +122,35 @@ void fillScreen(Uint32 rgb) {
                  SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
 
+AudioFreeze::AudioFreeze() {
+    Mix_HaltChannel(-1);
+    SDL_LockAudio();
+}
+
+AudioFreeze::~AudioFreeze() {
+    Mix_HaltChannel(-1);
+    SDL_UnlockAudio();
+}
+
+std::vector<Mix_Chunk*> AudioFreeze::playing() {
+    std::vector<Mix_Chunk*> chunks;
+    int channels = Mix_AllocateChannels(-1);
+    for (int i = 0; i < channels; i++) {
+        if (Mix_Playing(i)) {
+            chunks.push_back(Mix_GetChunk(i));
+        }
+    }
+    return chunks;
+}
+
+int AudioFreeze::count(Mix_Chunk* chunk) {
+    int n = 0;
+    for (Mix_Chunk* c : playing()) {
+        n += c == chunk ? 1 : 0;
+    }
+    return n;
+}
+
 void resetGameGlobals() {
     camera.x = 0;
     camera.y = 0;

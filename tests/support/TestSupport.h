@@ -2,6 +2,8 @@
 #define TESTSUPPORT_H
 
 #include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+#include <vector>
 #include <gtest/gtest.h>
 
 #include "Level1.h"
@@ -39,6 +41,17 @@ void drainEvents();
 Uint32 pixelAt(SDL_Surface* surface, int x, int y);
 Uint32 screenPixel(int x, int y);
 void fillScreen(Uint32 rgb);
+
+// Holds the mixer still while alive, so a test can see which sounds were started: the audio
+// thread cannot advance or finish a channel until the freeze ends and every channel is halted.
+class AudioFreeze {
+public:
+    AudioFreeze();
+    ~AudioFreeze();
+    // The chunks of every channel started since the freeze began, in channel order.
+    std::vector<Mix_Chunk*> playing();
+    int count(Mix_Chunk* chunk);
+};
 
 // Resets the globals the game shares so that one test's level does not leak into the next.
 void resetGameGlobals();
