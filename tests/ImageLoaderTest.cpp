@@ -1,0 +1,92 @@
+#include <SDL/SDL_image.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Game.h"
+#include "ImageLoader.h"
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+// A 4 x 4 PNG with an alpha channel: the left half opaque red, the right half transparent green.
+const unsigned char kPng[] = {
+    0x89,0x50,0x4e,0x47,0x0d,0x0a,0x1a,0x0a,0x00,0x00,0x00,0x0d,0x49,0x48,0x44,0x52,0x00,0x00,
+    0x00,0x04,0x00,0x00,0x00,0x04,0x08,0x06,0x00,0x00,0x00,0xa9,0xf1,0x9e,0x7e,0x00,0x00,0x00,
+    0x1d,0x49,0x44,0x41,0x54,0x78,0xda,0x85,0xc8,0xa1,0x01,0x00,0x00,0x08,0x03,0x20,0xe6,0xff,
+    0x3f,0xcf,0x6e,0x91,0x48,0x4a,0x21,0x15,0x18,0xc7,0x1f,0x0b,0xbe,0x0a,0x03,0x07,0xdc,0xa6,
+    0xb5,0xec,0x00,0x00,0x00,0x00,0x49,0x45,0x4e,0x44,0xae,0x42,0x60,0x82};
+
+// The same picture is copied under several names, so that only the name decides how it is
+// converted.
+class ImageLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = "/tmp/imgtest-" + std::to_string(getpid());
+        mkdir(dir.c_str(), 0700);
+        picture = dir + "/pic";
+        FILE* f = fopen(picture.c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        fwrite(kPng, 1, sizeof kPng, f);
+        fclose(f);
+    }
+    void TearDown() override {
+        std::string cmd = "rm -rf " + dir;
+        ASSERT_EQ(0, system(cmd.c_str()));
+    }
+    std::string copyAs(const std::string& name) {
+        std::string path = dir + "/" + name;
+        std::string cmd = "cp " + picture + " '" + path + "'";
+        EXPECT_EQ(0, system(cmd.c_str()));
+        return path;
+    }
+    std::string dir, picture;
+    ImageLoader loader;
+};
+
+} // namespace
+
+TEST_F(ImageLoaderTest, OnlyANameEndingInLowerCasePngKeepsAlpha) {
+    // SDL_image tells formats by content, so the picture loads under any name.
+    SDL_Surface* png = loader.optimizeImage(copyAs("a.png"));
+    ASSERT_NE(nullptr, png);
+    EXPECT_NE(0u, png->format->Amask);
+    for (const char* name : {"a.jpg", "a.PNG", "a.png.jpg", "ng"}) {
+        SDL_Surface* opaque = loader.optimizeImage(copyAs(name));
+        ASSERT_NE(nullptr, opaque) << name;
+        EXPECT_EQ(0u, opaque->format->Amask) << name;
+        EXPECT_EQ(mainScreen->format->BitsPerPixel, opaque->format->BitsPerPixel) << name;
+        SDL_FreeSurface(opaque);
+    }
+    // Painted over white, the transparent half leaves white and the opaque half is red.
+    fillScreen(0xFFFFFF);
+    loader.paintImage(png, mainScreen, 10, 10, NULL);
+    EXPECT_EQ(0xFF0000u, screenPixel(10, 10));
+    EXPECT_EQ(0xFFFFFFu, screenPixel(13, 10));
+    SDL_FreeSurface(png);
+}
+
+TEST_F(ImageLoaderTest, MissingFileGivesNullAndPaintingNullChangesNothing) {
+    EXPECT_EQ(nullptr, loader.optimizeImage(dir + "/does-not-exist.png"));
+    fillScreen(0x123456);
+    loader.paintImage(NULL, mainScreen, 0, 0, NULL);
+    EXPECT_EQ(0x123456u, screenPixel(0, 0));
+}
+
+TEST_F(ImageLoaderTest, ClipOutsideTheSourceIsClippedAndShifted) {
+    SDL_Surface* pic = loader.optimizeImage(copyAs("b.jpg"));
+    ASSERT_NE(nullptr, pic);
+    fillScreen(0x000000);
+    // A camera two pixels left of and above the picture: only the part inside it is drawn,
+    // shifted two pixels right and down.
+    SDL_Rect clip = {-2, -2, 1080, 720};
+    loader.paintImage(pic, mainScreen, 0, 0, &clip);
+    EXPECT_EQ(0x000000u, screenPixel(1, 1));
+    EXPECT_EQ(0xFF0000u, screenPixel(2, 2));
+    EXPECT_EQ(0x000000u, screenPixel(6, 6));
+    SDL_FreeSurface(pic);
+}
