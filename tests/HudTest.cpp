@@ -18,8 +18,7 @@ const Uint32 BACKGROUND = 0x203040;
 
 SDL_Surface* swatch(int w, int h, Uint32 rgb) {
     SDL_PixelFormat* f = mainScreen->format;
-    SDL_Surface* s =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, f->Rmask, f->Gmask, f->Bmask, 0);
+    SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, f->Rmask, f->Gmask, f->Bmask, 0);
     SDL_FillRect(s, NULL, SDL_MapRGB(s->format, rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
     return s;
 }
