@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+#include <queue>
+#include <stack>
+#include <vector>
+
+#include "Collision.h"
+#include "Game.h"
+#include "Player.h"
+#include "SlowZombie.h"
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+// A projectile standing still at a view position.
+struct Shot : Projectile {
+    Shot(double x, double y, int damage) : x(x), y(y), damage(damage) {}
+    SDL_Surface* draw() override { return nullptr; }
+    double getXLocation() override { return x; }
+    double getYLocation() override { return y; }
+    bool isDestroyed() override { return destroyed; }
+    int getDamage() override { return damage; }
+    void destroy() override { destroyed = true; }
+    double x, y;
+    int damage;
+    bool destroyed = false;
+};
+
+class ZombieTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetGameGlobals();
+        service = new Collision();
+        collisionDetection = service;
+        p = new Player(imageHandler, mainScreen, service);
+        player = p;
+    }
+    void TearDown() override {
+        for (SlowZombie* z : made) delete z;
+        delete p;
+        delete service;
+        resetGameGlobals();
+    }
+    SlowZombie* zombie(int x, int y) {
+        made.push_back(new SlowZombie(x, y));
+        return made.back();
+    }
+    // The level hands the service the live zombies before any of them acts.
+    void present(std::initializer_list<SlowZombie*> zs) {
+        std::stack<Unit*> units;
+        for (SlowZombie* z : zs) units.push(z);
+        service->setUnits(units);
+    }
+    void putPlayer(double x, double y) {
+        p->locationX = x;
+        p->locationY = y;
+    }
+
+    Collision* service = nullptr;
+    Player* p = nullptr;
+    std::vector<SlowZombie*> made;
+};
+
+} // namespace
+
+TEST_F(ZombieTest, ChasesOnlyWhenThePlayersCentreIsWithin300Pixels) {
+    struct Case { int dx, dy; bool steps; } cases[] = {
+        {300, 0, true},   {301, 0, false},  {-300, 0, true}, {-301, 0, false},
+        {0, 300, true},   {0, 301, false},  {0, -300, true}, {0, -301, false},
+    };
+    for (const Case& c : cases) {
+        SlowZombie* z = zombie(1000, 1000);
+        present({z});
+        putPlayer(1000 + c.dx - 25, 1000 + c.dy - 25); // centre (dx, dy) off the corner
+        FakeClock::advance(16);
+        z->draw();
+        bool moved = z->locationX != 1000.0 || z->locationY != 1000.0;
+        EXPECT_EQ(c.steps, moved) << "player centre offset " << c.dx << "," << c.dy;
+    }
+}
+
+TEST_F(ZombieTest, StepsAtMostOncePerFifteenMilliseconds) {
+    SlowZombie* z = zombie(1000, 1000);
+    present({z});
+    putPlayer(1200, 975);
+    FakeClock::advance(15);
+    z->draw();
+    EXPECT_EQ(1000.0, z->locationX);
+    FakeClock::advance(1);
+    z->draw();
+    EXPECT_NEAR(1001.0, z->locationX, 0.01); // one pixel along its heading, nearly all in x
+    z->draw();
+    EXPECT_NEAR(1001.0, z->locationX, 0.01);
+}
+
+TEST_F(ZombieTest, ViewPositionTruncatesTowardZero) {
+    SlowZombie* z = zombie(0, 0);
+    camera.x = 100;
+    camera.y = 40;
+    z->locationX = 250.9;
+    EXPECT_EQ(150, z->getXLocation());
+    z->locationX = 99.5;
+    EXPECT_EQ(0, z->getXLocation());
+    z->locationY = 38.5;
+    EXPECT_EQ(-1, z->getYLocation());
+}
+
+TEST_F(ZombieTest, BitesAfterASecondAndThenWaitsAnother) {
+    SlowZombie* z = zombie(0, 0);
+    FakeClock::advance(999);
+    EXPECT_EQ(0, z->attack());
+    FakeClock::advance(1);
+    EXPECT_EQ(5, z->attack());
+    EXPECT_EQ(0, z->attack());
+    FakeClock::advance(999); // a refused bite leaves the timer running
+    EXPECT_EQ(0, z->attack());
+    FakeClock::advance(1);
+    EXPECT_EQ(5, z->attack());
+}
+
+TEST_F(ZombieTest, OneShotOfFiveKillsAndDeathShowsOnTheNextDraw) {
+    SlowZombie* z = zombie(100, 100);
+    Shot hit(120, 120, 5);
+    Shot later(125, 125, 5);
+    std::queue<Projectile*> live;
+    live.push(&hit);
+    service->setProjectiles(live);
+    present({z});
+    z->draw();
+    EXPECT_EQ(0, z->health);
+    EXPECT_TRUE(hit.destroyed);
+    EXPECT_FALSE(z->isDestroyed());
+
+    live.push(&later);
+    service->setProjectiles(live);
+    z->draw(); // dead already: no projectile is looked at
+    EXPECT_TRUE(z->isDestroyed());
+    EXPECT_FALSE(later.destroyed);
+}
+
+TEST_F(ZombieTest, TwoProjectilesInOneFrameOnlyTheNewestIsSpent) {
+    SlowZombie* z = zombie(100, 100);
+    Shot older(110, 110, 10);
+    Shot newer(150, 150, 10); // on the rectangle's corner: still inside
+    Shot away(151, 120, 10);
+    std::queue<Projectile*> live;
+    live.push(&older);
+    live.push(&newer);
+    live.push(&away);
+    service->setProjectiles(live);
+    present({z});
+    z->draw();
+    EXPECT_EQ(-5, z->health);
+    EXPECT_TRUE(newer.destroyed);
+    EXPECT_FALSE(older.destroyed); // left for another zombie
+    EXPECT_FALSE(away.destroyed);
+    EXPECT_TRUE(z->isDestroyed());
+}
+
+TEST_F(ZombieTest, SlidesAlongTheAxisThatIsNotBlocked) {
+    putPlayer(250, 50); // up and to the right
+    SlowZombie* free = zombie(100, 200);
+    present({free});
+    FakeClock::advance(16);
+    free->draw();
+    EXPECT_GT(free->locationX, 100.0);
+    EXPECT_LT(free->locationY, 200.0);
+
+    SlowZombie* below = zombie(100, 200);
+    SlowZombie* above = zombie(100, 149); // one pixel clear of the upward candidate's reach
+    present({below, above});
+    FakeClock::advance(16);
+    below->draw();
+    EXPECT_EQ(200.0, below->locationY);
+    EXPECT_GT(below->locationX, 100.0);
+
+    putPlayer(0, 50); // up and to the left, with a zombie just to the left
+    SlowZombie* right = zombie(300, 200);
+    SlowZombie* left = zombie(249, 200);
+    present({right, left, free, below, above});
+    FakeClock::advance(16);
+    right->draw();
+    EXPECT_EQ(300.0, right->locationX);
+    EXPECT_LT(right->locationY, 200.0);
+}
+
+TEST_F(ZombieTest, AnimationCyclesAfterMoreThan300Ms) {
+    SlowZombie* z = zombie(2000, 1500); // far from the player: only the animation runs
+    SDL_Surface* frames[3];
+    for (int i = 0; i < 3; i++) {
+        SDL_FreeSurface(z->images[i]);
+        z->images[i] = frames[i] = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0, 0, 0, 0);
+    }
+    present({z});
+    EXPECT_EQ(frames[0], z->draw());
+    FakeClock::advance(300);
+    EXPECT_EQ(frames[0], z->draw());
+    FakeClock::advance(1);
+    EXPECT_EQ(frames[1], z->draw());
+    FakeClock::advance(301);
+    EXPECT_EQ(frames[2], z->draw());
+    FakeClock::advance(301);
+    EXPECT_EQ(frames[0], z->draw());
+    EXPECT_EQ(2000.0, z->locationX);
+}
