@@ -339,7 +339,7 @@ def particle(name):
     base = hexcol(PARTICLES[name])
     L = Layer(10, 10, SS)
     d = np.sqrt((L.x - 5) ** 2 + (L.y - 5) ** 2) / 5.0
-    a = np.clip(1 - d, 0, 1) ** 1.5
+    a = np.clip((1 - d) / 0.8, 0, 1) ** 1.5  # a solid core that fades out
     col = mix(base, np.minimum(base * 1.25 + 0.12, 1.0), np.clip(1 - d * 2.2, 0, 1))
     L.rgb = col * a[..., None]
     L.a = a

@@ -10,7 +10,7 @@ from .common import (PAL, Layer, blur, dome, fbm, font, hexcol, lighting, mix,
 from .world import ground_map
 
 SCREEN_W, SCREEN_H = 1080, 720
-TITLE = "DEAD ACRES"
+TITLE = "DEAD ACRE"
 TITLE_H = 200
 START_X, START_Y, START_W, START_H = 415, 460, 256, 152
 

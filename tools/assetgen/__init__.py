@@ -1,0 +1,1 @@
+"""Asset generator: see tools/README.md."""
