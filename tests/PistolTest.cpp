@@ -86,6 +86,7 @@ TEST_F(PistolTest, BulletStartsTwentyFivePixelsFromTheCentreTowardsTheTarget) {
         {85, 155, 105, 140, "4 left, 3 down"},
         {125, 50, 125, 100, "straight up, above the box"},
         {125, 110, 125, 150, "straight up, below the box's top edge"},
+        {165, 100, 146, 138, "up and right, level with the top edge: offset goes down"},
     };
     for (const Case& c : cases) {
         Bullet b(100, 100, c.mx, c.my);
