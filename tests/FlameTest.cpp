@@ -131,7 +131,7 @@ TEST_F(FlameTest, EachParticleReseedsSoTheUziFollowsTheLastSeed) {
     expected.cleanup();
 }
 
-TEST_F(FlameTest, FlamethrowerCyclesColoursAndSoundsEveryThirtiethCall) {
+TEST_F(FlameTest, FlamethrowerCyclesColoursSoundsEveryThirtiethCallAndBurnsPastEmpty) {
     Flamethrower flame;
     ASSERT_NE(nullptr, flame.red);
     ASSERT_NE(nullptr, flame.shot) << "sounds/gunSounds/flamethrower.wav is missing";
@@ -147,6 +147,13 @@ TEST_F(FlameTest, FlamethrowerCyclesColoursAndSoundsEveryThirtiethCall) {
         }
         if (call == 50) {
             EXPECT_EQ(0, flame.getClipSize());
+            flame.reload();
+            flame.update();
+            EXPECT_EQ(0, flame.getClipSize()) << "never refilled";
+        }
+        if (call == 51) {
+            EXPECT_EQ(-1, flame.getClipSize());
+            EXPECT_EQ(51u, engine.projectiles.size()) << "an empty tank still emits";
         }
     }
     EXPECT_EQ(2, freeze.count(flame.shot)) << "again on call 61";
@@ -157,20 +164,6 @@ TEST_F(FlameTest, FlamethrowerCyclesColoursAndSoundsEveryThirtiethCall) {
     }
     EXPECT_EQ(61u, engine.projectiles.size()) << "fuel below zero never stops it";
     EXPECT_EQ(-11, flame.getClipSize());
-}
-
-TEST_F(FlameTest, FuelCountsPastZeroAndReloadOrUpdateChangeNothing) {
-    Flamethrower flame;
-    for (int call = 0; call < 51; call++) {
-        flame.fire(500, 300, 700, 300);
-    }
-    EXPECT_EQ(-1, flame.getClipSize());
-    EXPECT_EQ(51u, engine.projectiles.size());
-    flame.reload();
-    flame.update();
-    EXPECT_EQ(-1, flame.getClipSize());
-    flame.fire(500, 300, 700, 300);
-    EXPECT_EQ(flame.red, particle(51)->picture) << "the colour cycle went on untouched";
 }
 
 TEST_F(FlameTest, RetiredParticlesLeaveTheSharedPicturesAlone) {

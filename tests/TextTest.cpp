@@ -57,16 +57,6 @@ TEST(TextTest, StaysOpaqueForItsTimeThenFadesOneStepPerDraw) {
     text.cleanup();
 }
 
-TEST(TextTest, ZeroTimeFadesFromTheFirstDrawAfterAMillisecond) {
-    Text text("x", 0, 0, 0, 22, 255, 255, 255);
-    text.draw();
-    EXPECT_EQ(255, text.alpha);
-    FakeClock::advance(1);
-    text.draw();
-    EXPECT_EQ(254, text.alpha);
-    text.cleanup();
-}
-
 TEST(TextTest, ColourKeepsOnlyTheLowEightBits) {
     Text text("colour", 0, 0, 3000, 22, 256, 300, 511);
     EXPECT_EQ(0, text.textColor.r);
