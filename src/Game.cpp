@@ -11,6 +11,7 @@ int mapWidth;
 int mapHeight;
 SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
+bool fastPaths = true;
 
 Game::Game()
     : SCREEN_WIDTH(1080), SCREEN_HEIGHT(720), SCREEN_BPP(32), FRAMES_PER_SECOND(60),

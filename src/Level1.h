@@ -69,6 +69,8 @@ private:
     void handleEvents();
     void handleHeldKeys();
     void releaseItem(Item* item);
+    void paintMapView();
+    bool mapCopiesRowByRow();
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.

@@ -1,0 +1,166 @@
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "Backpack.h"
+#include "FlamethrowerItem.h"
+#include "Game.h"
+#include "GlockItem.h"
+#include "HUD.h"
+#include "HealthPotion.h"
+#include "ParticleEngine.h"
+#include "Player.h"
+#include "SlowZombie.h"
+#include "UziItem.h"
+#include "support/TestSupport.h"
+
+using namespace testsupport;
+
+namespace {
+
+Uint64 mix(Uint64 hash, Uint64 value) {
+    return (hash ^ value) * 0x100000001B3ull;
+}
+
+Uint64 frameHash() {
+    SDL_LockSurface(mainScreen);
+    Uint64 hash = 0xCBF29CE484222325ull;
+    for (int y = 0; y < mainScreen->h; y++) {
+        const Uint32* row = reinterpret_cast<const Uint32*>(
+            static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch);
+        for (int x = 0; x < mainScreen->w; x++) {
+            hash = mix(hash, row[x]);
+        }
+    }
+    SDL_UnlockSurface(mainScreen);
+    return hash;
+}
+
+Uint64 stateHash(Level1& level) {
+    Uint64 hash = 0xCBF29CE484222325ull;
+    hash = mix(hash, static_cast<Uint64>(player->locationX * 16));
+    hash = mix(hash, static_cast<Uint64>(player->locationY * 16));
+    hash = mix(hash, static_cast<Uint64>(player->health * 16));
+    hash = mix(hash, player->gold);
+    hash = mix(hash, player->getClipSize());
+    hash = mix(hash, static_cast<Uint16>(camera.x));
+    hash = mix(hash, static_cast<Uint16>(camera.y));
+    hash = mix(hash, level.items.size());
+    hash = mix(hash, player->backpack->items.size());
+    hash = mix(hash, hud->texts.size());
+    hash = mix(hash, static_cast<Uint64>(hud->alpha));
+    hash = mix(hash, particleEngine->projectiles.size());
+    for (std::stack<Unit*> units = level.units; !units.empty(); units.pop()) {
+        SlowZombie* z = static_cast<SlowZombie*>(units.top());
+        hash = mix(hash, static_cast<Uint64>(z->locationX * 1024));
+        hash = mix(hash, static_cast<Uint64>(z->locationY * 1024));
+        hash = mix(hash, z->health);
+    }
+    hash = mix(hash, rand());
+    return hash;
+}
+
+struct Play {
+    std::vector<Uint64> trace;
+    bool cameraOffLeft = false, cameraOffTop = false, cameraOffRight = false,
+         cameraOffBottom = false;
+    size_t mostProjectiles = 0;
+    int zombiesHurt = 0;
+};
+
+// One scripted play: walking, pointer jumps that take the camera off every edge of the map,
+// every weapon fired at the zombies, pick-ups, potions, messages, the backpack panel, damage.
+Play play(bool fast) {
+    fastPaths = fast;
+    resetGameGlobals();
+    releaseAllKeys();
+    drainEvents();
+    FakeClock::set(50000);
+    srand(7);
+    moveMouse(540, 360);
+    Level1* level = new Level1(imageHandler, mainScreen, Level1::Manual());
+    level->setUpWorld();
+    Play result;
+    std::vector<Uint64>& trace = result.trace;
+    const SDLKey walk[4] = {SDLK_d, SDLK_s, SDLK_a, SDLK_w};
+    for (int pass = 0; pass < 900; pass++) {
+        if (pass == 20) {
+            player->backpack->addItem(new GlockItem(0, 0));
+            player->backpack->addItem(new UziItem(0, 0));
+            player->backpack->addItem(new FlamethrowerItem(0, 0));
+            pushKeyDown(SDLK_t);
+        }
+        if (pass == 60) {
+            player->backpack->addItem(new HealthPotion(0, 0));
+            player->backpack->addItem(new HealthPotion(0, 0));
+            pushKeyDown(SDLK_t);
+        }
+        if (pass == 300) {
+            // Off to the far corner, to see the map's right and bottom edges.
+            player->locationX = 2700;
+            player->locationY = 1500;
+        }
+        releaseAllKeys();
+        if (pass < 400) {
+            holdKey(walk[(pass / 50) % 4]);
+        }
+        int phase = pass / 100;
+        if (phase % 3 == 0) {
+            moveMouse((pass * 37) % 1080, (pass * 53) % 720); // corners included
+        } else {
+            moveMouse(200 + pass % 300, 250);
+        }
+        if (pass % 100 == 10) {
+            holdKey(phase % 3 == 0 ? SDLK_1 : phase % 3 == 1 ? SDLK_2 : SDLK_3);
+            pushMouseButton(SDL_BUTTON_LEFT, true);
+        }
+        if (pass % 100 == 70) {
+            pushMouseButton(SDL_BUTTON_LEFT, false);
+            pushKeyDown(SDLK_r);
+        }
+        if (pass % 150 == 149) {
+            pushKeyDown(SDLK_c);
+            holdKey(SDLK_SPACE);
+        }
+        FakeClock::advance(pass % 7 == 0 ? 9 : 3);
+        level->runPass();
+        trace.push_back(frameHash());
+        trace.push_back(stateHash(*level));
+        result.cameraOffLeft |= camera.x < 0;
+        result.cameraOffTop |= camera.y < 0;
+        result.cameraOffRight |= camera.x + 1080 > mapWidth;
+        result.cameraOffBottom |= camera.y + 720 > mapHeight;
+        result.mostProjectiles = std::max(result.mostProjectiles,
+                                          particleEngine->projectiles.size());
+    }
+    for (std::stack<Unit*> units = level->units; !units.empty(); units.pop()) {
+        result.zombiesHurt += static_cast<SlowZombie*>(units.top())->health < 5;
+    }
+    result.zombiesHurt += 3 - static_cast<int>(level->units.size());
+    level->cleanup();
+    delete level;
+    releaseAllKeys();
+    drainEvents();
+    resetGameGlobals();
+    fastPaths = true;
+    return result;
+}
+
+} // namespace
+
+TEST(FastPaths, EveryFrameAndEveryDecisionMatchThePlainPaths) {
+    std::vector<Uint64> plain = play(false).trace;
+    Play fast = play(true);
+    ASSERT_EQ(plain.size(), fast.trace.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i], fast.trace[i])
+            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
+    }
+    // The script must reach what it means to cover: the map's four edges inside the view,
+    // projectiles in flight, zombies hurt.
+    EXPECT_TRUE(fast.cameraOffLeft && fast.cameraOffTop && fast.cameraOffRight &&
+                fast.cameraOffBottom);
+    EXPECT_GT(fast.mostProjectiles, 20u);
+    EXPECT_GT(fast.zombiesHurt, 0);
+}
