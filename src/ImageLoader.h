@@ -14,6 +14,15 @@ public:
     // Blits source (or its clip part) with its top-left corner at (x, y). A null source paints
     // nothing.
     void paintImage(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip);
+
+    // True when blitting source onto destination is a plain copy of rows: same pixel format,
+    // no colour key, no transparency of any kind.
+    static bool copiesRowByRow(SDL_Surface* source, SDL_Surface* destination);
+    // The rectangle of destination that a blit of source (or its clip part) to (x, y) fills,
+    // clipped exactly as SDL clips, and the source corner it starts from. False when the blit
+    // would paint nothing.
+    static bool blitArea(SDL_Surface* source, SDL_Rect* clip, SDL_Surface* destination, int x,
+                         int y, SDL_Rect* area, int* sourceX, int* sourceY);
 };
 
 #endif

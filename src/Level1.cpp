@@ -1,6 +1,5 @@
 #include "Level1.h"
 
-#include <cstring>
 #include <sstream>
 
 #include "Collision.h"
@@ -251,98 +250,37 @@ void Level1::runPass() {
     }
 }
 
-// The map picture is in the screen's own format and has no transparency, so SDL's blit of it is
-// a plain copy of rows.
-bool Level1::mapCopiesRowByRow() {
-    SDL_Surface* map = images[0];
-    return map != NULL && map->format->BitsPerPixel == mainScreen->format->BitsPerPixel &&
-           map->format->Rmask == mainScreen->format->Rmask &&
-           map->format->Gmask == mainScreen->format->Gmask &&
-           map->format->Bmask == mainScreen->format->Bmask && map->format->Amask == 0 &&
-           (map->flags & (SDL_SRCCOLORKEY | SDL_SRCALPHA | SDL_RLEACCEL)) == 0;
-}
-
-// Clears the screen to black and paints the part of the map under the camera. The fast path
-// paints the same pixels without clearing what the map is about to cover: it works out the
-// rectangle SDL's blit would fill (clipping the camera to the map and the result to the screen
-// the way SDL does), copies the map's rows into it and blackens only the rest.
+// Clears the screen to black and paints the part of the map under the camera. Where the map
+// is a plain opaque picture the fast path paints the same pixels without clearing what the map
+// is about to cover: it blackens only the strips outside the rectangle the blit fills.
 void Level1::paintMapView() {
-    if (!fastPaths || !mapCopiesRowByRow()) {
-        SDL_FillRect(mainScreen, NULL, SDL_MapRGB(mainScreen->format, 0, 0, 0));
-        imageHandler->paintImage(images[0], mainScreen, 0, 0, &camera);
+    SDL_Surface* map = images[0];
+    Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
+    if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
+        SDL_FillRect(mainScreen, NULL, black);
+        imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
         return;
     }
-    SDL_Surface* map = images[0];
-    int srcX = camera.x, srcY = camera.y, w = camera.w, h = camera.h;
-    int dstX = 0, dstY = 0;
-    if (srcX < 0) {
-        w += srcX;
-        dstX -= srcX;
-        srcX = 0;
-    }
-    if (map->w - srcX < w) {
-        w = map->w - srcX;
-    }
-    if (srcY < 0) {
-        h += srcY;
-        dstY -= srcY;
-        srcY = 0;
-    }
-    if (map->h - srcY < h) {
-        h = map->h - srcY;
-    }
-    const SDL_Rect& clip = mainScreen->clip_rect;
-    int d = clip.x - dstX;
-    if (d > 0) {
-        w -= d;
-        dstX += d;
-        srcX += d;
-    }
-    d = dstX + w - clip.x - clip.w;
-    if (d > 0) {
-        w -= d;
-    }
-    d = clip.y - dstY;
-    if (d > 0) {
-        h -= d;
-        dstY += d;
-        srcY += d;
-    }
-    d = dstY + h - clip.y - clip.h;
-    if (d > 0) {
-        h -= d;
-    }
-    Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
-    if (w <= 0 || h <= 0) {
+    SDL_Rect area;
+    int srcX, srcY;
+    if (!ImageLoader::blitArea(map, &camera, mainScreen, 0, 0, &area, &srcX, &srcY)) {
         SDL_FillRect(mainScreen, NULL, black);
         return;
     }
+    int screenW = mainScreen->w, screenH = mainScreen->h;
+    int right = area.x + area.w, bottom = area.y + area.h;
     SDL_Rect strips[4] = {
-        {0, 0, static_cast<Uint16>(mainScreen->w), static_cast<Uint16>(dstY)},
-        {0, static_cast<Sint16>(dstY + h), static_cast<Uint16>(mainScreen->w),
-         static_cast<Uint16>(mainScreen->h - dstY - h)},
-        {0, static_cast<Sint16>(dstY), static_cast<Uint16>(dstX), static_cast<Uint16>(h)},
-        {static_cast<Sint16>(dstX + w), static_cast<Sint16>(dstY),
-         static_cast<Uint16>(mainScreen->w - dstX - w), static_cast<Uint16>(h)}};
+        {0, 0, static_cast<Uint16>(screenW), static_cast<Uint16>(area.y)},
+        {0, static_cast<Sint16>(bottom), static_cast<Uint16>(screenW),
+         static_cast<Uint16>(screenH - bottom)},
+        {0, area.y, static_cast<Uint16>(area.x), area.h},
+        {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
     for (SDL_Rect& strip : strips) {
         if (strip.w > 0 && strip.h > 0) {
             SDL_FillRect(mainScreen, &strip, black);
         }
     }
-    if (SDL_MUSTLOCK(mainScreen) && SDL_LockSurface(mainScreen) < 0) {
-        return;
-    }
-    int bpp = map->format->BytesPerPixel;
-    const Uint8* from = static_cast<const Uint8*>(map->pixels) + srcY * map->pitch + srcX * bpp;
-    Uint8* to = static_cast<Uint8*>(mainScreen->pixels) + dstY * mainScreen->pitch + dstX * bpp;
-    for (int row = 0; row < h; row++) {
-        memcpy(to, from, static_cast<size_t>(w) * bpp);
-        from += map->pitch;
-        to += mainScreen->pitch;
-    }
-    if (SDL_MUSTLOCK(mainScreen)) {
-        SDL_UnlockSurface(mainScreen);
-    }
+    imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
 }
 
 void Level1::cleanup() {

@@ -70,7 +70,6 @@ private:
     void handleHeldKeys();
     void releaseItem(Item* item);
     void paintMapView();
-    bool mapCopiesRowByRow();
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.

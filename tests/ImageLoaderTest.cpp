@@ -90,3 +90,54 @@ TEST_F(ImageLoaderTest, ClipOutsideTheSourceIsClippedAndShifted) {
     EXPECT_EQ(0x000000u, screenPixel(6, 6));
     SDL_FreeSurface(pic);
 }
+
+namespace {
+
+Uint64 screenHash() {
+    Uint64 hash = 0xCBF29CE484222325ull;
+    for (int y = 0; y < mainScreen->h; y += 1) {
+        for (int x = 0; x < mainScreen->w; x += 7) {
+            hash = (hash ^ screenPixel(x, y)) * 0x100000001B3ull;
+        }
+    }
+    return hash;
+}
+
+} // namespace
+
+// The row-copy path must put down exactly what SDL's blit would, wherever the picture lands:
+// partly off every edge, clipped by a rectangle reaching outside it, or far off screen.
+TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
+    ImageLoader loader;
+    SDL_Surface* map = loader.optimizeImage("images/level1Images/backgroundLevel.jpg");
+    SDL_Surface* building = loader.optimizeImage("images/level1Images/building.jpg");
+    ASSERT_TRUE(map && building);
+    ASSERT_TRUE(ImageLoader::copiesRowByRow(map, mainScreen));
+    SDL_Surface* sprite = loader.optimizeImage("images/level1Images/building.png");
+    EXPECT_FALSE(ImageLoader::copiesRowByRow(sprite, mainScreen)); // alpha: SDL blends it
+    SDL_FreeSurface(sprite);
+
+    const int spots[][2] = {{0, 0}, {-40, -30}, {1050, 700}, {-99, 500}, {500, -99},
+                            {-100, 0}, {1080, 10}, {40000, 40000}, {-70000, 20}};
+    const SDL_Rect clips[] = {{0, 0, 1080, 720},     {-300, -200, 1080, 720},
+                              {2500, 1500, 1080, 720}, {-2000, 0, 1080, 720},
+                              {10, 20, 30, 40},      {3000, 0, 1080, 720}};
+    for (auto& spot : spots) {
+        Uint64 hashes[2];
+        for (int fast = 0; fast < 2; fast++) {
+            fastPaths = fast == 1;
+            fillScreen(0x203040);
+            loader.paintImage(building, mainScreen, spot[0], spot[1], NULL);
+            for (const SDL_Rect& c : clips) {
+                SDL_Rect clip = c;
+                loader.paintImage(map, mainScreen, spot[0] / 3, spot[1] / 3, &clip);
+                loader.paintImage(building, mainScreen, spot[0] + 17, spot[1] + 9, NULL);
+            }
+            hashes[fast] = screenHash();
+        }
+        EXPECT_EQ(hashes[0], hashes[1]) << "at " << spot[0] << ", " << spot[1];
+    }
+    fastPaths = true;
+    SDL_FreeSurface(map);
+    SDL_FreeSurface(building);
+}
