@@ -1,6 +1,7 @@
 #include "HUD.h"
 
 #include "Backpack.h"
+#include "Game.h"
 #include "Player.h"
 
 HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
@@ -22,6 +23,9 @@ HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
     goldFade = false;
     yT = 0;
     alpha = 0.0;
+    for (int i = 0; i < NUMBER_SLOTS; i++) {
+        numberCache[i] = NULL;
+    }
 }
 
 HUD::~HUD() {
@@ -37,17 +41,31 @@ HUD::~HUD() {
     SDL_FreeSurface(backpack);
     SDL_FreeSurface(gold);
     delete goldFadeTime;
+    for (int i = 0; i < NUMBER_SLOTS; i++) {
+        SDL_FreeSurface(numberCache[i]);
+    }
 }
 
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
-void HUD::renderNumber() {
-    message = font != NULL ? TTF_RenderText_Solid(font, displayString.str().c_str(), textColor)
-                           : NULL;
+void HUD::renderNumber(NumberSlot slot) {
+    std::string text = displayString.str();
+    if (fastPaths && numberCache[slot] != NULL && numberText[slot] == text) {
+        message = numberCache[slot];
+        return;
+    }
+    message = font != NULL ? TTF_RenderText_Solid(font, text.c_str(), textColor) : NULL;
+    if (fastPaths) {
+        SDL_FreeSurface(numberCache[slot]);
+        numberCache[slot] = message;
+        numberText[slot] = text;
+    }
 }
 
 void HUD::paintNumber(int x, int y) {
     imageHandler->paintImage(message, mainScreen, x, y, NULL);
-    SDL_FreeSurface(message);
+    if (!fastPaths) {
+        SDL_FreeSurface(message);
+    }
     message = NULL;
 }
 
@@ -57,13 +75,13 @@ void HUD::draw() {
     displayString.str("");
     displayString.clear();
     displayString << player->getHealth();
-    renderNumber();
+    renderNumber(HEALTH);
     paintNumber(1010, 650);
 
     displayString.str("");
     displayString.clear();
     displayString << player->getClipSize();
-    renderNumber();
+    renderNumber(CLIP);
     paintNumber(980, 20);
 
     imageHandler->paintImage(player->getWeaponPic(), mainScreen, 1020, 20, NULL);
@@ -71,7 +89,7 @@ void HUD::draw() {
     displayString.str("");
     displayString.clear();
     displayString << player->getGold();
-    renderNumber();
+    renderNumber(GOLD);
     fadeGold();
     Uint8 a = static_cast<Uint8>(static_cast<Sint16>(alpha));
     if (message != NULL) {

@@ -45,8 +45,15 @@ public:
     double alpha;
 
 private:
-    void renderNumber();
+    // The three numbers the HUD shows every frame.
+    enum NumberSlot { HEALTH, CLIP, GOLD, NUMBER_SLOTS };
+    void renderNumber(NumberSlot slot);
     void paintNumber(int x, int y);
+
+    // Each number's last rendering and its text: a number is rendered again only when its text
+    // changes, since the same text always renders to the same pixels.
+    SDL_Surface* numberCache[NUMBER_SLOTS];
+    std::string numberText[NUMBER_SLOTS];
     void fadeGold();
     void drawBackpackPanel();
 };

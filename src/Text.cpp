@@ -1,5 +1,7 @@
 #include "Text.h"
 
+#include "Game.h"
+
 Text::Text(std::string input, int x, int y, int time, int size, int r, int g, int b)
     : displayString(std::ios::in | std::ios::out) {
     locationX = x;
@@ -33,8 +35,11 @@ SDL_Surface* Text::draw() {
         }
         alpha--;
     }
-    SDL_FreeSurface(message);
-    render();
+    // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
+    if (!fastPaths || message == NULL) {
+        SDL_FreeSurface(message);
+        render();
+    }
     if (message != NULL) {
         SDL_SetAlpha(message, SDL_SRCALPHA, static_cast<Uint8>(alpha));
     }

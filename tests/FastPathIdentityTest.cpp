@@ -96,6 +96,9 @@ Play play(bool fast) {
             player->backpack->addItem(new HealthPotion(0, 0));
             pushKeyDown(SDLK_t);
         }
+        if (pass == 100 || pass == 130) {
+            player->modifyGold(25); // the counter lights up and its number changes
+        }
         if (pass == 300) {
             // Off to the far corner, to see the map's right and bottom edges.
             player->locationX = 2700;
