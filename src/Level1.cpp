@@ -320,6 +320,12 @@ Level1::~Level1() {
             ownPlayer->cleanup();
         }
     }
+    // Before the player goes: a potion taken in the last pass is still listed here, and asking
+    // whether it was taken must happen while the backpack that now owns it still holds it.
+    while (!items.empty()) {
+        releaseItem(items.top());
+        items.pop();
+    }
     if (ownHud != NULL && hud == ownHud) {
         hud = NULL;
     }
@@ -332,10 +338,6 @@ Level1::~Level1() {
         particleEngine = NULL;
     }
     delete ownEngine;
-    while (!items.empty()) {
-        releaseItem(items.top());
-        items.pop();
-    }
     for (size_t i = 0; i < retiredItems.size(); i++) {
         delete retiredItems[i];
     }
