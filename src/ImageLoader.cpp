@@ -15,6 +15,11 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     bool png = filename.size() >= 3 && filename.compare(filename.size() - 3, 3, "png") == 0;
     SDL_Surface* converted = png ? SDL_DisplayFormatAlpha(loaded) : SDL_DisplayFormat(loaded);
     SDL_FreeSurface(loaded);
+    if (fastPaths && png && converted != NULL) {
+        // Run-length encoding lets SDL skip the transparent runs of a sprite and copy its
+        // opaque ones; the colours it blends are the same.
+        SDL_SetAlpha(converted, SDL_SRCALPHA | SDL_RLEACCEL, SDL_ALPHA_OPAQUE);
+    }
     return converted;
 }
 

@@ -30,7 +30,7 @@ Uint64 frameHash() {
         const Uint32* row = reinterpret_cast<const Uint32*>(
             static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch);
         for (int x = 0; x < mainScreen->w; x++) {
-            hash = mix(hash, row[x]);
+            hash = mix(hash, row[x] & 0xFFFFFF); // the fourth byte is never shown
         }
     }
     SDL_UnlockSurface(mainScreen);

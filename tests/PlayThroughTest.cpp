@@ -72,12 +72,11 @@ protected:
         SDL_Surface* picture = player->images[player->degreeCalc(mouseX, mouseY)];
         ASSERT_NE(nullptr, picture);
         int opaque = 0, same = 0;
+        SDL_LockSurface(picture); // pictures may be run-length encoded until locked
         for (int y = 0; y < picture->h; y++) {
             for (int x = 0; x < picture->w; x++) {
-                SDL_LockSurface(picture);
                 Uint32 raw = reinterpret_cast<Uint32*>(static_cast<Uint8*>(picture->pixels) +
                                                        y * picture->pitch)[x];
-                SDL_UnlockSurface(picture);
                 Uint8 r, g, b, a;
                 SDL_GetRGBA(raw, picture->format, &r, &g, &b, &a);
                 if (a != 255)
@@ -87,6 +86,7 @@ protected:
                 same += screenPixel(1080 - mouseX + x, 720 - mouseY + y) == rgb ? 1 : 0;
             }
         }
+        SDL_UnlockSurface(picture);
         ASSERT_GT(opaque, 100);
         EXPECT_GE(same, opaque * 95 / 100) << "of " << opaque << " opaque pixels";
     }

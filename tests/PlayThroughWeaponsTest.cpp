@@ -116,6 +116,7 @@ protected:
     void expectPicture(SDL_Surface* picture, int x, int y) {
         ASSERT_NE(nullptr, picture) << "a picture is missing from data/";
         int solid = 0, wrong = 0;
+        SDL_LockSurface(picture); // pictures may be run-length encoded until locked
         for (int j = 0; j < picture->h; j++) {
             for (int i = 0; i < picture->w; i++) {
                 Uint32 raw = static_cast<Uint32*>(picture->pixels)[j * picture->pitch / 4 + i];
@@ -127,6 +128,7 @@ protected:
                 }
             }
         }
+        SDL_UnlockSurface(picture);
         EXPECT_GT(solid, 0);
         EXPECT_EQ(0, wrong) << "picture not painted at " << x << "," << y;
     }
