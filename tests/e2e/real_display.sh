@@ -300,7 +300,7 @@ for n in 1 2 3 4 5 6 7 8 9 10; do
     [ "$x" -gt "$last" ] && seen=$((seen + 1))
     last=$x
 done
-[ $seen -ge 2 ] || fail "saw the bullet in $seen screenshots, wanted it moving over at least 2"
+[ $seen -ge 2 ] || fail "saw the bullet move in $seen frame-buffer samples, wanted it moving over at least 2"
 echo "ok: a bullet left the player and moved right over $seen samples (last at x $last)"
 
 step=right-click-ends
