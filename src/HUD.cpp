@@ -26,6 +26,9 @@ HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
     for (int i = 0; i < NUMBER_SLOTS; i++) {
         numberCache[i] = NULL;
     }
+    barCache = NULL;
+    barCacheSegments = 0;
+    barOpaque = healthBarIsOpaque();
 }
 
 HUD::~HUD() {
@@ -44,6 +47,7 @@ HUD::~HUD() {
     for (int i = 0; i < NUMBER_SLOTS; i++) {
         SDL_FreeSurface(numberCache[i]);
     }
+    SDL_FreeSurface(barCache);
 }
 
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
@@ -101,12 +105,59 @@ void HUD::draw() {
     paintNumber(1010, 600);
     imageHandler->paintImage(gold, mainScreen, 970, 600, NULL);
 
-    for (int x = 0; player->getHealth() > x; x++) {
-        imageHandler->paintImage(healthBar, mainScreen, 970 - x, 645, NULL);
-    }
+    drawHealthBar();
 
     if (backpackOpen) {
         drawBackpackPanel();
+    }
+}
+
+bool HUD::healthBarIsOpaque() {
+    if (healthBar == NULL || healthBar->format->BytesPerPixel != 4 || healthBar->format->Amask == 0 ||
+        SDL_LockSurface(healthBar) < 0) {
+        return false;
+    }
+    bool opaque = true;
+    for (int y = 0; y < healthBar->h && opaque; y++) {
+        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(healthBar->pixels) +
+                                                            y * healthBar->pitch);
+        for (int x = 0; x < healthBar->w && opaque; x++) {
+            opaque = (row[x] & healthBar->format->Amask) == healthBar->format->Amask;
+        }
+    }
+    SDL_UnlockSurface(healthBar);
+    return opaque;
+}
+
+// One segment per started health point, from x 970 leftwards, each one pixel further left.
+void HUD::drawHealthBar() {
+    // A health far above anything the game hands out would need a huge strip; paint it plainly.
+    if (fastPaths && barOpaque && player->getHealth() <= 4096) {
+        int segments = 0;
+        while (player->getHealth() > segments) {
+            segments++;
+        }
+        if (segments == 0) {
+            return;
+        }
+        if (barCache == NULL || barCacheSegments != segments) {
+            SDL_FreeSurface(barCache);
+            SDL_PixelFormat* f = mainScreen->format;
+            barCache = SDL_CreateRGBSurface(SDL_SWSURFACE, segments - 1 + healthBar->w,
+                                            healthBar->h, f->BitsPerPixel, f->Rmask, f->Gmask,
+                                            f->Bmask, 0);
+            barCacheSegments = barCache != NULL ? segments : 0;
+            for (int x = 0; barCache != NULL && x < segments; x++) {
+                imageHandler->paintImage(healthBar, barCache, segments - 1 - x, 0, NULL);
+            }
+        }
+        if (barCache != NULL) {
+            imageHandler->paintImage(barCache, mainScreen, 971 - segments, 645, NULL);
+            return;
+        }
+    }
+    for (int x = 0; player->getHealth() > x; x++) {
+        imageHandler->paintImage(healthBar, mainScreen, 970 - x, 645, NULL);
     }
 }
 

@@ -50,6 +50,15 @@ private:
     void renderNumber(NumberSlot slot);
     void paintNumber(int x, int y);
 
+    void drawHealthBar();
+    bool healthBarIsOpaque();
+
+    // The bar's segments are opaque, so however many of them are painted one pixel apart, the
+    // result is the same strip of pixels: it is composed once per segment count and then copied.
+    SDL_Surface* barCache;
+    int barCacheSegments;
+    bool barOpaque;
+
     // Each number's last rendering and its text: a number is rendered again only when its text
     // changes, since the same text always renders to the same pixels.
     SDL_Surface* numberCache[NUMBER_SLOTS];
