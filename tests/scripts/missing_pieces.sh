@@ -1,0 +1,80 @@
+#!/bin/sh
+# The real game with pieces missing: every asset file (an empty working directory), only the
+# font, and the audio device (a driver that does not exist, and ALSA on a machine without a sound
+# card; both make Mix_OpenAudio fail with "No available audio device"). Each time it must reach
+# the level (caption "FPS = <rate>"), play at least MIN_PASSES passes of it, and end with
+# status 0 on the quit event (SDL turns SIGTERM into one).
+#
+# usage: missing_pieces.sh <game binary> <caption spy library> <data folder>
+set -u
+game=$1 spy=$2 data=$3
+MIN_PASSES=${MIN_PASSES:-300}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The preloaded spy would come before the sanitizer's runtime in an instrumented build.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
+export ASAN_OPTIONS
+
+# A data folder of links to everything in data/ but the font.
+mkdir "$work/nofont" "$work/empty"
+for entry in "$data"/*; do
+    [ "$(basename "$entry")" = testFont.ttf ] || ln -s "$entry" "$work/nofont/"
+done
+
+fail=0
+# play <label> <working directory> <audio driver>
+play() {
+    label=$1 dir=$2 audio=$3
+    log="$work/$label.captions" out="$work/$label.out"
+    (cd "$dir" && CAPTION_LOG=$log LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy \
+        SDL_AUDIODRIVER=$audio exec "$game") >"$out" 2>&1 &
+    pid=$!
+    # The k-th "FPS = r" caption comes more than k seconds into the level and r is the mean
+    # rate since it began, so at least r * k passes have been played.
+    passes=0 tries=0
+    while [ "$passes" -lt "$MIN_PASSES" ]; do
+        tries=$((tries + 1))
+        if [ $tries -gt 600 ] || ! kill -0 $pid 2>/dev/null; then
+            echo "FAIL ($label): did not play $MIN_PASSES passes of the level (seen: $passes)"
+            echo "captions:"; cat "$log" 2>/dev/null; echo "output:"; tail -n 40 "$out"
+            kill -9 $pid 2>/dev/null
+            wait $pid 2>/dev/null
+            fail=1
+            return
+        fi
+        sleep 0.1
+        passes=$(awk '/^FPS = [0-9]/ { k++; r = $3 } END { printf "%d", r * k }' "$log" \
+            2>/dev/null || echo 0)
+    done
+    kill -TERM $pid
+    tries=0
+    while kill -0 $pid 2>/dev/null; do
+        tries=$((tries + 1))
+        if [ $tries -gt 300 ]; then
+            echo "FAIL ($label): still running 30 s after the quit event"
+            kill -9 $pid
+            fail=1
+            return
+        fi
+        sleep 0.1
+    done
+    wait $pid
+    status=$?
+    if [ $status -ne 0 ]; then
+        echo "FAIL ($label): exit status $status after the quit event, expected 0"
+        tail -n 40 "$out"
+        fail=1
+        return
+    fi
+    echo "ok ($label): at least $passes passes, exit status 0"
+}
+
+play no-assets "$work/empty" dummy
+play no-font "$work/nofont" dummy
+play no-audio-driver "$data" no-such-driver
+if [ -e /dev/snd ]; then
+    echo "skipped (alsa-no-card): this machine has a sound device"
+else
+    play alsa-no-card "$data" alsa
+fi
+exit $fail
