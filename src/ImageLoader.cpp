@@ -5,7 +5,45 @@
 
 #include "Game.h"
 
+namespace {
+
+const int MAX_RECORDED_AREAS = 128;
+SDL_Surface* recordedSurface = NULL;
+SDL_Rect recordedAreas[MAX_RECORDED_AREAS];
+int recordedCount = 0;
+bool recordOverflowed = false;
+
+} // namespace
+
 ImageLoader::ImageLoader() {}
+
+void ImageLoader::recordPaintedAreas(SDL_Surface* surface) {
+    recordedSurface = surface;
+    recordedCount = 0;
+    recordOverflowed = false;
+}
+
+void ImageLoader::forgetPaintedAreas() { recordedSurface = NULL; }
+
+bool ImageLoader::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
+    if (surface == NULL || surface != recordedSurface || recordOverflowed) {
+        return false;
+    }
+    *areas = recordedAreas;
+    *count = recordedCount;
+    return true;
+}
+
+void ImageLoader::notePainted(SDL_Surface* destination, const SDL_Rect& area) {
+    if (destination != recordedSurface || recordOverflowed) {
+        return;
+    }
+    if (recordedCount == MAX_RECORDED_AREAS) {
+        recordOverflowed = true;
+        return;
+    }
+    recordedAreas[recordedCount++] = area;
+}
 
 SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     SDL_Surface* loaded = IMG_Load(filename.c_str());
@@ -99,6 +137,13 @@ bool ImageLoader::blitArea(SDL_Surface* source, SDL_Rect* clip, SDL_Surface* des
 
 void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int x, int y,
                              SDL_Rect* clip) {
+    if (destination != NULL && destination == recordedSurface && source != NULL) {
+        SDL_Rect area;
+        int srcX, srcY;
+        if (blitArea(source, clip, destination, x, y, &area, &srcX, &srcY)) {
+            notePainted(destination, area);
+        }
+    }
     if (fastPaths && copiesRowByRow(source, destination)) {
         // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows
         // gives the same bytes several times faster.

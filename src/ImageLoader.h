@@ -23,6 +23,17 @@ public:
     // would paint nothing.
     static bool blitArea(SDL_Surface* source, SDL_Rect* clip, SDL_Surface* destination, int x,
                          int y, SDL_Rect* area, int* sourceX, int* sourceY);
+
+    // A record of where pictures were painted on one surface since the record began, so that
+    // the level can put the map back only there when its view has not moved. Painting anything
+    // onto that surface other than through paintImage must be followed by forgetPaintedAreas.
+    static void recordPaintedAreas(SDL_Surface* surface);
+    static void forgetPaintedAreas();
+    // False when the record is not of this surface or holds too many areas to be worth it.
+    static bool paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count);
+
+private:
+    static void notePainted(SDL_Surface* destination, const SDL_Rect& area);
 };
 
 #endif

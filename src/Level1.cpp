@@ -51,6 +51,7 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownPlayer = NULL;
     ownHud = NULL;
     cleanedUp = false;
+    mapViewPainted = false;
 }
 
 void Level1::startLevel() {
@@ -259,12 +260,22 @@ void Level1::paintMapView() {
     if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
         SDL_FillRect(mainScreen, NULL, black);
         imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
+        mapViewPainted = false;
+        ImageLoader::forgetPaintedAreas();
         return;
     }
+    if (restoreMapUnderPaintings(black)) {
+        ImageLoader::recordPaintedAreas(mainScreen);
+        return;
+    }
+    // From here until the next pass's map, the loader notes every picture painted on the screen.
+    mapViewPainted = true;
+    lastView = camera;
     SDL_Rect area;
     int srcX, srcY;
     if (!ImageLoader::blitArea(map, &camera, mainScreen, 0, 0, &area, &srcX, &srcY)) {
         SDL_FillRect(mainScreen, NULL, black);
+        ImageLoader::recordPaintedAreas(mainScreen);
         return;
     }
     int screenW = mainScreen->w, screenH = mainScreen->h;
@@ -281,6 +292,27 @@ void Level1::paintMapView() {
         }
     }
     imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
+    ImageLoader::recordPaintedAreas(mainScreen);
+}
+
+// With the camera where it was for the last map and nothing but recorded pictures painted since,
+// the screen differs from a fresh map view only where those pictures landed: clearing and
+// painting the map there alone gives the same screen.
+bool Level1::restoreMapUnderPaintings(Uint32 black) {
+    const SDL_Rect* areas;
+    int count;
+    if (!mapViewPainted || lastView.x != camera.x || lastView.y != camera.y ||
+        !ImageLoader::paintedAreas(mainScreen, &areas, &count)) {
+        return false;
+    }
+    for (int i = 0; i < count; i++) {
+        SDL_Rect area = areas[i];
+        SDL_FillRect(mainScreen, &area, black);
+        SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
+                         static_cast<Sint16>(camera.y + area.y), area.w, area.h};
+        imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
+    }
+    return true;
 }
 
 void Level1::cleanup() {

@@ -70,6 +70,7 @@ private:
     void handleHeldKeys();
     void releaseItem(Item* item);
     void paintMapView();
+    bool restoreMapUnderPaintings(Uint32 black);
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.
@@ -80,6 +81,10 @@ private:
     Player* ownPlayer;
     HUD* ownHud;
     bool cleanedUp;
+
+    // The view the map was last painted with, for putting back only what was painted over it.
+    bool mapViewPainted;
+    SDL_Rect lastView;
 };
 
 #endif

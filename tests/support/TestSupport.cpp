@@ -7,6 +7,7 @@
 
 #include "Collision.h"
 #include "Game.h"
+#include "ImageLoader.h"
 #include "Timer.h"
 
 namespace testsupport {
@@ -118,6 +119,8 @@ Uint32 pixelAt(SDL_Surface* surface, int x, int y) {
 Uint32 screenPixel(int x, int y) { return pixelAt(mainScreen, x, y); }
 
 void fillScreen(Uint32 rgb) {
+    // Painting behind the loader's back: the level must not trust its record of the screen.
+    ImageLoader::forgetPaintedAreas();
     SDL_FillRect(mainScreen, NULL,
                  SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
