@@ -5,7 +5,15 @@
 // Longer or different storms, without touching the game:
 //   STORM_PASSES=1000000 ./game_tests --gtest_filter='Storm*'       (passes per seed)
 //   STORM_SEED=12345 STORM_PASSES=50000 ./game_tests --gtest_filter='Storm*'  (that seed only)
+//
+// The long run (a million passes of flamethrower bursts; memory must not grow), not part of the
+// suite:
+//   ./game_tests --gtest_also_run_disabled_tests --gtest_filter='*LongRun*'
+//   LONG_RUN_PASSES=200000 ...                                      (a shorter one)
 #include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +29,7 @@
 #include "Backpack.h"
 #include "Bullet.h"
 #include "FireParticle.h"
+#include "Flamethrower.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
 #include "GlockItem.h"
@@ -526,6 +535,74 @@ TEST_F(LevelEnd, ReleasedRightAfterAPotionIsTaken) {
     ASSERT_EQ(1u, player->backpack->items.size());
     // TearDown releases the level now; under the address sanitizer a read of the freed potion
     // fails the run.
+}
+
+} // namespace
+
+namespace {
+
+long residentKb() {
+    long pages = 0;
+    long resident = 0;
+    FILE* statm = fopen("/proc/self/statm", "r");
+    if (statm == NULL) {
+        return -1;
+    }
+    if (fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+        resident = -1;
+    }
+    fclose(statm);
+    return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+long heapInUseKb() {
+    return static_cast<long>(mallinfo2().uordblks / 1024);
+}
+
+class LongRun : public LevelFixture {};
+
+// Every particle is made, flies, burns out and is freed; after the first passes nothing may
+// accumulate. Measured from the heap in use (exact) and the resident size (what the system sees).
+TEST_F(LongRun, DISABLED_MillionPassesOfFlameBurstsDoNotGrowMemory) {
+    const char* text = getenv("LONG_RUN_PASSES");
+    long passes = text != NULL && atol(text) > 0 ? atol(text) : 1000000;
+    const long warmUp = std::min(50000L, passes / 10);
+
+    Item* pickup = new FlamethrowerItem(0, 0);
+    ASSERT_TRUE(player->backpack->addItem(pickup));
+    delete pickup; // the backpack made its own weapon from it
+    player->setWeapon(3);
+    ASSERT_EQ("Flame", player->weapon->getId());
+    moveMouse(900, 200);
+
+    long heapAtWarmUp = 0;
+    long rssAtWarmUp = 0;
+    size_t mostParticles = 0;
+    for (long pass = 1; pass <= passes; pass++) {
+        // Bursts: 400 passes of fire, 40 without.
+        if (pass % 440 == 1) {
+            pushMouseButton(SDL_BUTTON_LEFT, true);
+        } else if (pass % 440 == 401) {
+            pushMouseButton(SDL_BUTTON_LEFT, false);
+        }
+        FakeClock::advance(21); // every particle steps in every pass
+        level->runPass();
+        mostParticles = std::max(mostParticles, particleEngine->projectiles.size());
+        if (pass == warmUp) {
+            heapAtWarmUp = heapInUseKb();
+            rssAtWarmUp = residentKb();
+        }
+    }
+    long heapGrowth = heapInUseKb() - heapAtWarmUp;
+    long rssGrowth = residentKb() - rssAtWarmUp;
+    fprintf(stderr,
+            "long run: %ld passes; after %ld: heap %ld kB, resident %ld kB; at the end: heap "
+            "%+ld kB, resident %+ld kB; at most %zu live particles\n",
+            passes, warmUp, heapAtWarmUp, rssAtWarmUp, heapGrowth, rssGrowth, mostParticles);
+    EXPECT_GT(mostParticles, 10u) << "the flamethrower did not fire";
+    // A leak of even 16 bytes a particle would be 15 MB here.
+    EXPECT_LE(heapGrowth, 256) << "heap in use grew";
+    EXPECT_LE(rssGrowth, 2048) << "resident size grew";
 }
 
 } // namespace
