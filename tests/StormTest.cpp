@@ -461,9 +461,9 @@ void Storm::run(unsigned seed, int passes) {
     fprintf(stderr, "storm seed %u, %d passes (repeat: STORM_SEED=%u STORM_PASSES=%d)\n", seed,
             passes, seed, passes);
     rng = Rng(seed);
-    hoardAt = rng.range(1, passes / 2);
-    armouryAt = rng.range(1, passes / 10);
-    marchAt = rng.range(1, passes / 2);
+    hoardAt = rng.range(1, std::max(1, passes / 2));
+    armouryAt = rng.range(1, std::max(1, passes / 10));
+    marchAt = rng.range(1, std::max(1, passes / 2));
     slotsSeen.assign(player->backpack->weapons.size(), NULL);
     now = FakeClock::ticks;
 
