@@ -88,9 +88,12 @@ Play play(bool fast) {
     const SDLKey walk[4] = {SDLK_d, SDLK_s, SDLK_a, SDLK_w};
     for (int pass = 0; pass < 900; pass++) {
         if (pass == 20) {
-            player->backpack->addItem(new GlockItem(0, 0));
-            player->backpack->addItem(new UziItem(0, 0));
-            player->backpack->addItem(new FlamethrowerItem(0, 0));
+            // The backpack makes weapons from the pick-ups and keeps nothing of them.
+            Item* pickups[3] = {new GlockItem(0, 0), new UziItem(0, 0), new FlamethrowerItem(0, 0)};
+            for (Item* pickup : pickups) {
+                player->backpack->addItem(pickup);
+                delete pickup;
+            }
             pushKeyDown(SDLK_t);
         }
         if (pass == 60) {
