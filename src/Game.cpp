@@ -14,8 +14,7 @@ ImageLoader* imageHandler;
 bool fastPaths = true;
 
 Game::Game()
-    : SCREEN_WIDTH(1080), SCREEN_HEIGHT(720), SCREEN_BPP(32), FRAMES_PER_SECOND(60),
-      exitStatus(0) {
+    : SCREEN_WIDTH(1080), SCREEN_HEIGHT(720), SCREEN_BPP(32), FRAMES_PER_SECOND(60), exitStatus(0) {
     imageHandler = new ImageLoader();
     if (SDL_Init(SDL_INIT_EVERYTHING) < 0) {
         failStartup("SDL could not be initialised");

@@ -113,8 +113,8 @@ void HUD::draw() {
 }
 
 bool HUD::healthBarIsOpaque() {
-    if (healthBar == NULL || healthBar->format->BytesPerPixel != 4 || healthBar->format->Amask == 0 ||
-        SDL_LockSurface(healthBar) < 0) {
+    if (healthBar == NULL || healthBar->format->BytesPerPixel != 4 ||
+        healthBar->format->Amask == 0 || SDL_LockSurface(healthBar) < 0) {
         return false;
     }
     bool opaque = true;
@@ -143,9 +143,9 @@ void HUD::drawHealthBar() {
         if (barCache == NULL || barCacheSegments != segments) {
             SDL_FreeSurface(barCache);
             SDL_PixelFormat* f = mainScreen->format;
-            barCache = SDL_CreateRGBSurface(SDL_SWSURFACE, segments - 1 + healthBar->w,
-                                            healthBar->h, f->BitsPerPixel, f->Rmask, f->Gmask,
-                                            f->Bmask, 0);
+            barCache =
+                SDL_CreateRGBSurface(SDL_SWSURFACE, segments - 1 + healthBar->w, healthBar->h,
+                                     f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, 0);
             barCacheSegments = barCache != NULL ? segments : 0;
             for (int x = 0; barCache != NULL && x < segments; x++) {
                 imageHandler->paintImage(healthBar, barCache, segments - 1 - x, 0, NULL);

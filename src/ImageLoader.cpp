@@ -158,8 +158,8 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
         int bpp = source->format->BytesPerPixel;
         const Uint8* from =
             static_cast<const Uint8*>(source->pixels) + srcY * source->pitch + srcX * bpp;
-        Uint8* to = static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch +
-                    area.x * bpp;
+        Uint8* to =
+            static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch + area.x * bpp;
         for (int row = 0; row < area.h; row++) {
             memcpy(to, from, static_cast<size_t>(area.w) * bpp);
             from += source->pitch;

@@ -24,8 +24,8 @@ Text::Text(std::string input, int x, int y, int time, int size, int r, int g, in
 
 // Without a font there is nothing to render: the message is simply not shown.
 void Text::render() {
-    message = font != NULL ? TTF_RenderText_Solid(font, displayString.str().c_str(), textColor)
-                           : NULL;
+    message =
+        font != NULL ? TTF_RenderText_Solid(font, displayString.str().c_str(), textColor) : NULL;
 }
 
 SDL_Surface* Text::draw() {

@@ -54,7 +54,7 @@ struct Picture {
                          x * surface->format->BytesPerPixel;
         Uint32 v = 0;
         for (int i = 0; i < surface->format->BytesPerPixel; i++) {
-            v |= Uint32(p[i]) << (8 * i);  // little-endian host, as on every machine we build on
+            v |= Uint32(p[i]) << (8 * i); // little-endian host, as on every machine we build on
         }
         SDL_GetRGBA(v, surface->format, r, g, b, a);
     }
@@ -104,15 +104,16 @@ std::vector<PictureSpec> allPictures() {
         v.push_back({"images/level1Images/player/player" + std::to_string(k) + ".png", 50, 50});
     }
     for (int k = 1; k <= 3; k++) {
-        v.push_back({"images/level1Images/player/animation/player" + std::to_string(k) + ".png", 50, 50});
+        v.push_back(
+            {"images/level1Images/player/animation/player" + std::to_string(k) + ".png", 50, 50});
     }
     return v;
 }
 
 const char* const kSounds[] = {
-    "sounds/gunSounds/glockShot.wav",    "sounds/gunSounds/uziShot.wav",
-    "sounds/gunSounds/glockReload.wav",  "sounds/gunSounds/noAmmo.wav",
-    "sounds/gunSounds/flamethrower.wav", "sounds/itemSounds/goldPickup.wav",
+    "sounds/gunSounds/glockShot.wav",     "sounds/gunSounds/uziShot.wav",
+    "sounds/gunSounds/glockReload.wav",   "sounds/gunSounds/noAmmo.wav",
+    "sounds/gunSounds/flamethrower.wav",  "sounds/itemSounds/goldPickup.wav",
     "sounds/itemSounds/healthPotion.wav",
 };
 
@@ -136,9 +137,12 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        if (ownMixer) Mix_CloseAudio();
-        if (ownTtf) TTF_Quit();
-        if (ownSdl) SDL_Quit();
+        if (ownMixer)
+            Mix_CloseAudio();
+        if (ownTtf)
+            TTF_Quit();
+        if (ownSdl)
+            SDL_Quit();
         ownMixer = ownTtf = ownSdl = false;
     }
     static bool ownSdl, ownTtf, ownMixer;
@@ -201,14 +205,16 @@ TEST_F(AssetsTest, SpritesStandOnTransparentSurroundings) {
 // muzzle is the figure's farthest opaque point from the centre, so its bearing is the heading.
 TEST_F(AssetsTest, PlayerFramesPointTheGunAlongTheirHeading) {
     for (int k = 0; k < 36; k++) {
-        const std::string path = "images/level1Images/player/player" + std::to_string(k + 1) + ".png";
+        const std::string path =
+            "images/level1Images/player/player" + std::to_string(k + 1) + ".png";
         SCOPED_TRACE(path);
         Picture pic(path);
         ASSERT_NE(nullptr, pic.surface);
         double best = -1, bx = 0, by = 0;
         for (int y = 0; y < pic.h(); y++) {
             for (int x = 0; x < pic.w(); x++) {
-                if (pic.alpha(x, y) < 160) continue;
+                if (pic.alpha(x, y) < 160)
+                    continue;
                 double dx = x + 0.5 - pic.w() / 2.0, dy = y + 0.5 - pic.h() / 2.0;
                 if (dx * dx + dy * dy > best) {
                     best = dx * dx + dy * dy;
@@ -233,7 +239,8 @@ TEST_F(AssetsTest, ZombieWalkFramesDifferFromEachOther) {
         ASSERT_NE(nullptr, pic.surface);
         std::vector<Uint8> a;
         for (int y = 0; y < pic.h(); y++)
-            for (int x = 0; x < pic.w(); x++) a.push_back(pic.alpha(x, y));
+            for (int x = 0; x < pic.w(); x++)
+                a.push_back(pic.alpha(x, y));
         alphas.push_back(a);
     }
     for (int i = 0; i < 3; i++) {
@@ -267,7 +274,8 @@ TEST_F(AssetsTest, TheTwoBuildingsLookDifferent) {
         }
     }
     double dist = 0;
-    for (int i = 0; i < 3; i++) dist += std::fabs(sum[0][i] - sum[1][i]) / 10000.0;
+    for (int i = 0; i < 3; i++)
+        dist += std::fabs(sum[0][i] - sum[1][i]) / 10000.0;
     EXPECT_GT(dist, 40.0) << "mean colours too close";
     EXPECT_GT(transparent, 100) << "the PNG building needs real transparent surroundings";
 }
@@ -337,7 +345,8 @@ TEST_F(AssetsTest, HealthBarSegmentIsAnOpaqueNarrowStripe) {
     EXPECT_GE(bar.h(), 8);
     EXPECT_LE(645 + bar.h(), 720);
     for (int y = 0; y < bar.h(); y++)
-        for (int x = 0; x < bar.w(); x++) EXPECT_EQ(255, bar.alpha(x, y)) << x << "," << y;
+        for (int x = 0; x < bar.w(); x++)
+            EXPECT_EQ(255, bar.alpha(x, y)) << x << "," << y;
 }
 
 TEST_F(AssetsTest, BulletAndParticlesAreSmallSoftDots) {
@@ -363,7 +372,8 @@ TEST_F(AssetsTest, BulletAndParticlesAreSmallSoftDots) {
 // chunk. Returns the duration in seconds, or a negative value on a malformed file.
 double wavSeconds(const std::string& rel, std::string* why) {
     std::vector<unsigned char> b = readFile(rel);
-    if (b.size() < 44) return *why = "too short", -1;
+    if (b.size() < 44)
+        return *why = "too short", -1;
     if (std::string(b.begin(), b.begin() + 4) != "RIFF" ||
         std::string(b.begin() + 8, b.begin() + 12) != "WAVE")
         return *why = "not RIFF/WAVE", -1;
@@ -378,11 +388,16 @@ double wavSeconds(const std::string& rel, std::string* why) {
             rate = int(le32(b, at + 12));
             bits = le16(b, at + 22);
         } else if (id == "data") {
-            if (format != 1) return *why = "not PCM", -1;
-            if (bits != 16) return *why = "not 16-bit", -1;
-            if (rate != 22050) return *why = "not 22050 Hz", -1;
-            if (channels < 1 || channels > 2) return *why = "odd channel count", -1;
-            if (at + 8 + len > b.size()) return *why = "data chunk runs past the end", -1;
+            if (format != 1)
+                return *why = "not PCM", -1;
+            if (bits != 16)
+                return *why = "not 16-bit", -1;
+            if (rate != 22050)
+                return *why = "not 22050 Hz", -1;
+            if (channels < 1 || channels > 2)
+                return *why = "odd channel count", -1;
+            if (at + 8 + len > b.size())
+                return *why = "data chunk runs past the end", -1;
             return double(len) / (channels * 2) / rate;
         }
         at += 8 + len + (len & 1);
@@ -429,4 +444,4 @@ TEST_F(AssetsTest, TheFontOpensAndRendersDigits) {
     TTF_CloseFont(font);
 }
 
-}  // namespace
+} // namespace

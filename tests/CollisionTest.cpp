@@ -110,9 +110,9 @@ TEST_F(CollisionTest, ItemCollisionUsesTheCentreLineAndLowerHalf) {
     // x1 = 10, w1 = 51: the centre line is x 35.
     EXPECT_EQ("Gold", service.itemCollision(10, 80, 51, 50, &inside));
     EXPECT_EQ("NULL", service.itemCollision(10, 80, 51, 50, &outside));
-    EXPECT_EQ("Gold", service.itemCollision(10, 50, 51, 50, &inside));  // bottom edge on the top
-    EXPECT_EQ("NULL", service.itemCollision(10, 49, 51, 50, &inside));  // one pixel above
-    EXPECT_EQ("Gold", service.itemCollision(10, 95, 51, 50, &inside));  // centre y 120 = bottom
+    EXPECT_EQ("Gold", service.itemCollision(10, 50, 51, 50, &inside)); // bottom edge on the top
+    EXPECT_EQ("NULL", service.itemCollision(10, 49, 51, 50, &inside)); // one pixel above
+    EXPECT_EQ("Gold", service.itemCollision(10, 95, 51, 50, &inside)); // centre y 120 = bottom
     EXPECT_EQ("NULL", service.itemCollision(10, 96, 51, 50, &inside));
 }
 

@@ -19,9 +19,7 @@ using namespace testsupport;
 
 namespace {
 
-Uint64 mix(Uint64 hash, Uint64 value) {
-    return (hash ^ value) * 0x100000001B3ull;
-}
+Uint64 mix(Uint64 hash, Uint64 value) { return (hash ^ value) * 0x100000001B3ull; }
 
 Uint64 frameHash() {
     SDL_LockSurface(mainScreen);
@@ -143,8 +141,8 @@ Play play(bool fast) {
         result.cameraOffBottom |= camera.y + 720 > mapHeight;
         result.stillPasses += camera.x == lastCamera.x && camera.y == lastCamera.y;
         lastCamera = camera;
-        result.mostProjectiles = std::max(result.mostProjectiles,
-                                          particleEngine->projectiles.size());
+        result.mostProjectiles =
+            std::max(result.mostProjectiles, particleEngine->projectiles.size());
     }
     for (std::stack<Unit*> units = level->units; !units.empty(); units.pop()) {
         result.zombiesHurt += static_cast<SlowZombie*>(units.top())->health < 5;

@@ -88,8 +88,7 @@ TEST_F(LevelLoop, TheListsFlipEveryPass) {
     runPasses(1);
     std::vector<Item*> after = contents(level->items);
     EXPECT_EQ(std::vector<Item*>(before.rbegin(), before.rend()), after);
-    EXPECT_EQ(std::vector<Unit*>(unitsBefore.rbegin(), unitsBefore.rend()),
-              contents(level->units));
+    EXPECT_EQ(std::vector<Unit*>(unitsBefore.rbegin(), unitsBefore.rend()), contents(level->units));
     runPasses(1);
     EXPECT_EQ(before, contents(level->items));
 }

@@ -66,7 +66,7 @@ protected:
         ScriptedMenu::secondLevelButton = button;
         ScriptedMenu::levelsSeen = 0;
         ScriptedMenu::lastHud = nullptr;
-        hud = nullptr; // a new level's HUD may reuse a freed one's address
+        hud = nullptr;       // a new level's HUD may reuse a freed one's address
         moveMouse(500, 500); // inside the start button's area
         pushQuit();
         return new mainMenu(imageHandler, mainScreen);

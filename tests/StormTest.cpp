@@ -516,9 +516,7 @@ void Storm::run(unsigned seed, int passes) {
     }
 }
 
-TEST_P(Storm, LevelHoldsItsInvariantsUnderRandomInput) {
-    run(GetParam(), stormPasses());
-}
+TEST_P(Storm, LevelHoldsItsInvariantsUnderRandomInput) { run(GetParam(), stormPasses()); }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Storm, ::testing::ValuesIn(stormSeeds()));
 
@@ -555,9 +553,7 @@ long residentKb() {
     return resident < 0 ? -1 : resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-long heapInUseKb() {
-    return static_cast<long>(mallinfo2().uordblks / 1024);
-}
+long heapInUseKb() { return static_cast<long>(mallinfo2().uordblks / 1024); }
 
 class LongRun : public LevelFixture {};
 

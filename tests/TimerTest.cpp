@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <climits>
+#include <gtest/gtest.h>
 
 #include "Timer.h"
 #include "support/TestSupport.h"

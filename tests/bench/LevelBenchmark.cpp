@@ -214,7 +214,8 @@ Timing runScenario(const Scenario& s, int passes, int reps, bool timed) {
             }
             Clock::time_point before = Clock::now();
             level->runPass();
-            double micros = std::chrono::duration<double, std::micro>(Clock::now() - before).count();
+            double micros =
+                std::chrono::duration<double, std::micro>(Clock::now() - before).count();
             t.passMicros.push_back(micros);
             seconds += micros / 1e6;
         }
@@ -301,8 +302,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--plain") {
             fastPaths = false; // the straightforward paths, for comparison
         } else {
-            fprintf(stderr, "usage: %s [--passes N] [--reps N] [--scenario NAME --count N] "
-                            "[--memory] [--plain]\n", argv[0]);
+            fprintf(stderr,
+                    "usage: %s [--passes N] [--reps N] [--scenario NAME --count N] "
+                    "[--memory] [--plain]\n",
+                    argv[0]);
             return 2;
         }
     }

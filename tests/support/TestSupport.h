@@ -3,8 +3,8 @@
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
-#include <vector>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "Level1.h"
 
