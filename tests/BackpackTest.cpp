@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <iostream>
 #include <stack>
 #include <string>
 
@@ -29,14 +28,6 @@ struct MysteryItem : Item {
     bool isDestroyed() override { return destroyed; }
     bool destroyed = false;
 };
-
-void expectStarted(AudioFreeze& freeze, Mix_Chunk* chunk, int times, const char* what) {
-    if (chunk == nullptr) {
-        std::cout << "[   NOTE   ] " << what << " did not load; its sound check is skipped\n";
-        return;
-    }
-    EXPECT_EQ(times, freeze.count(chunk)) << what;
-}
 
 // A player at its starting place (view 540, 600), its backpack and a HUD that collects messages.
 class BackpackTest : public ::testing::Test {
@@ -75,7 +66,7 @@ TEST_F(BackpackTest, HoldsTwentyFourPotionsAndRefusesTheNext) {
     {
         AudioFreeze freeze;
         ASSERT_TRUE(bag->addItem(new HealthPotion(0, 0)));
-        expectStarted(freeze, bag->healthPotion, 1, "healthPotion.wav");
+        freeze.expectStarted(bag->healthPotion, 1, "healthPotion.wav");
         EXPECT_EQ("Health Potion Added to Backpack", lastMessage());
     }
     for (int i = 1; i < 24; i++)
@@ -86,7 +77,7 @@ TEST_F(BackpackTest, HoldsTwentyFourPotionsAndRefusesTheNext) {
     {
         AudioFreeze freeze;
         touch(extra);
-        expectStarted(freeze, bag->healthPotion, 0, "healthPotion.wav");
+        freeze.expectStarted(bag->healthPotion, 0, "healthPotion.wav");
     }
     EXPECT_FALSE(extra->isDestroyed()); // still lying there
     EXPECT_EQ(24u, bag->items.size());
@@ -150,7 +141,7 @@ TEST_F(BackpackTest, GoldGoesToThePurseWithItsSound) {
     Gold gold(555, 610, 50);
     AudioFreeze freeze;
     touch(&gold);
-    expectStarted(freeze, bag->gold, 1, "goldPickup.wav");
+    freeze.expectStarted(bag->gold, 1, "goldPickup.wav");
     EXPECT_TRUE(gold.isDestroyed());
     EXPECT_EQ(50, p->getGold());
     EXPECT_TRUE(h->goldFade);

@@ -94,9 +94,7 @@ TEST_F(HudTest, HealthBarHasOneSegmentPerStartedPoint) {
 
 TEST_F(HudTest, NumbersUseDefaultFormattingAtTheirPlaces) {
     font = TTF_OpenFont("testFont.ttf", 28);
-    if (font == nullptr) {
-        GTEST_SKIP() << "data/testFont.ttf has not landed yet";
-    }
+    ASSERT_NE(nullptr, font) << "data/testFont.ttf must be there";
     SDL_Color white = {255, 255, 255, 0};
     for (double health : {100.0, 97.5}) {
         std::string shown = health == 100.0 ? "100" : "97.5";

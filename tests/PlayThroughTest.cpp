@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <iostream>
 #include <stack>
 #include <string>
 #include <vector>
@@ -28,17 +27,7 @@ class PlayThrough : public LevelFixture {
 protected:
     void SetUp() override {
         LevelFixture::SetUp();
-        if (player->images[0] == nullptr) {
-            // Without the art the player would paint nothing; solid stand-ins still show where
-            // and which picture was painted.
-            std::cout << "[   NOTE   ] player pictures missing; judging solid stand-ins\n";
-            for (int k = 0; k < 36; k++) {
-                SDL_PixelFormat* f = mainScreen->format;
-                player->images[k] = SDL_CreateRGBSurface(SDL_SWSURFACE, 50, 50, 32, f->Rmask,
-                                                         f->Gmask, f->Bmask, 0);
-                SDL_FillRect(player->images[k], NULL, SDL_MapRGB(f, 200, 4 * k, 255 - 4 * k));
-            }
-        }
+        ASSERT_NE(nullptr, player->images[0]) << "the player's pictures must be in data/";
         for (Unit* u : contents(level->units))
             zombies.push_back(static_cast<SlowZombie*>(u));
     }

@@ -21,8 +21,8 @@ enum Action { WALK, HOLD, CLICKS, FIRE, PRESS, QUIT };
 struct Phase {
     const char* name;
     enum Action action;
-    SDLKey key;    /* the key walked, held or pressed */
-    int amount;    /* steps walked, passes held, clicks made, or milliseconds of fire */
+    SDLKey key; /* the key walked, held or pressed */
+    int amount; /* steps walked, passes held, clicks made, or milliseconds of fire */
     int mouseX, mouseY;
 };
 
@@ -51,11 +51,11 @@ static const struct Phase script[] = {
 static const int phaseCount = sizeof(script) / sizeof(script[0]);
 
 static int phase = -1;
-static int progress;          /* steps, passes, clicks or 0, within the phase */
-static Uint32 phaseStart;     /* SDL_GetTicks at the start of the phase */
-static Uint32 lastStep;       /* when the player last stepped, by its own rule */
+static int progress;      /* steps, passes, clicks or 0, within the phase */
+static Uint32 phaseStart; /* SDL_GetTicks at the start of the phase */
+static Uint32 lastStep;   /* when the player last stepped, by its own rule */
 static Uint32 lastClick;
-static int inPoll;            /* inside the event loop of one pass */
+static int inPoll; /* inside the event loop of one pass */
 static int finished;
 
 static void push(Uint8 type, Uint8 button, SDLKey key) {

@@ -154,6 +154,11 @@ int AudioFreeze::count(Mix_Chunk* chunk) {
     return n;
 }
 
+void AudioFreeze::expectStarted(Mix_Chunk* chunk, int times, const char* what) {
+    ASSERT_NE(nullptr, chunk) << what << " did not load";
+    EXPECT_EQ(times, count(chunk)) << what;
+}
+
 void resetGameGlobals() {
     camera.x = 0;
     camera.y = 0;

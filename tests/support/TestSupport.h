@@ -51,6 +51,9 @@ public:
     // The chunks of every channel started since the freeze began, in channel order.
     std::vector<Mix_Chunk*> playing();
     int count(Mix_Chunk* chunk);
+    // Expects the sound `what` to have been started `times` times; a sound that did not load
+    // fails, since the game's sounds are all in data/.
+    void expectStarted(Mix_Chunk* chunk, int times, const char* what);
 };
 
 // Resets the globals the game shares so that one test's level does not leak into the next.
