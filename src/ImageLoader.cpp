@@ -137,38 +137,23 @@ bool ImageLoader::blitArea(SDL_Surface* source, SDL_Rect* clip, SDL_Surface* des
 
 void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int x, int y,
                              SDL_Rect* clip) {
-    if (destination != NULL && destination == recordedSurface && source != NULL) {
+    bool recording = source != NULL && destination != NULL && destination == recordedSurface;
+    // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows gives
+    // the same bytes several times faster.
+    bool copying = fastPaths && copiesRowByRow(source, destination);
+    if (recording || copying) {
         SDL_Rect area;
         int srcX, srcY;
-        if (blitArea(source, clip, destination, x, y, &area, &srcX, &srcY)) {
+        bool lands = blitArea(source, clip, destination, x, y, &area, &srcX, &srcY);
+        if (recording && lands) {
             notePainted(destination, area);
         }
-    }
-    if (fastPaths && copiesRowByRow(source, destination)) {
-        // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows
-        // gives the same bytes several times faster.
-        SDL_Rect area;
-        int srcX, srcY;
-        if (!blitArea(source, clip, destination, x, y, &area, &srcX, &srcY)) {
+        if (copying) {
+            if (lands) {
+                copyRows(source, srcX, srcY, destination, area);
+            }
             return;
         }
-        if (SDL_MUSTLOCK(destination) && SDL_LockSurface(destination) < 0) {
-            return;
-        }
-        int bpp = source->format->BytesPerPixel;
-        const Uint8* from =
-            static_cast<const Uint8*>(source->pixels) + srcY * source->pitch + srcX * bpp;
-        Uint8* to =
-            static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch + area.x * bpp;
-        for (int row = 0; row < area.h; row++) {
-            memcpy(to, from, static_cast<size_t>(area.w) * bpp);
-            from += source->pitch;
-            to += destination->pitch;
-        }
-        if (SDL_MUSTLOCK(destination)) {
-            SDL_UnlockSurface(destination);
-        }
-        return;
     }
     SDL_Rect offset;
     offset.x = static_cast<Sint16>(x);
@@ -176,4 +161,24 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
     offset.w = 0;
     offset.h = 0;
     SDL_UpperBlit(source, clip, destination, &offset);
+}
+
+void ImageLoader::copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
+                           const SDL_Rect& area) {
+    if (SDL_MUSTLOCK(destination) && SDL_LockSurface(destination) < 0) {
+        return;
+    }
+    int bpp = source->format->BytesPerPixel;
+    const Uint8* from =
+        static_cast<const Uint8*>(source->pixels) + srcY * source->pitch + srcX * bpp;
+    Uint8* to =
+        static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch + area.x * bpp;
+    for (int row = 0; row < area.h; row++) {
+        memcpy(to, from, static_cast<size_t>(area.w) * bpp);
+        from += source->pitch;
+        to += destination->pitch;
+    }
+    if (SDL_MUSTLOCK(destination)) {
+        SDL_UnlockSurface(destination);
+    }
 }

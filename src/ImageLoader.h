@@ -34,6 +34,8 @@ public:
 
 private:
     static void notePainted(SDL_Surface* destination, const SDL_Rect& area);
+    static void copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
+                         const SDL_Rect& area);
 };
 
 #endif
