@@ -9,13 +9,20 @@
 #include <SDL/SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stack>
 #include <string>
 #include <vector>
+
+#include "Game.h"
+#include "Item.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -442,6 +449,182 @@ TEST_F(AssetsTest, TheFontOpensAndRendersDigits) {
     EXPECT_GT(text->h, 20);
     SDL_FreeSurface(text);
     TTF_CloseFont(font);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Legibility on the map. The contrast ratio is the one used for text on screens: relative
+// luminance of sRGB pixels, (lighter + 0.05) / (darker + 0.05); 3:1 is the usual floor for
+// shapes a player has to pick out. Each picture is painted over the map exactly as the level
+// paints it (SDL's own alpha blit, at its real map position), then summarised like this:
+// - around it: the mean luminance of the bare map in a ring up to kRing pixels outside the
+//   picture's footprint, so its own shadow does not count. The footprint is the picture's
+//   solid pixels (alpha kSolid or more): a partly transparent pixel at the silhouette is a blend
+//   of the two colours being compared and belongs to neither, nor does a soft shadow;
+// - the picture: the footprint as painted, split into its edge (footprint pixels that touch a
+//   pixel outside it) and its fill (the rest), each averaged in linear luminance.
+// A two-tone picture is seen by whichever part stands out: an outlined pick-up by its outline
+// whatever its body, a dark-ringed tracer by its bright core, a plain one by its whole. So the
+// figure is the better of edge and fill, counting only a part of at least kMinPart pixels, and it
+// must reach 3:1 wherever the picture is shown. Both are printed.
+
+const int kRing = 4;
+const int kSolid = 230;
+const int kMinPart = 4;
+
+double linear(Uint8 c) {
+    double v = c / 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+}
+
+double luminance(Uint32 pixel, const SDL_PixelFormat* format) {
+    Uint8 r, g, b;
+    SDL_GetRGB(pixel, format, &r, &g, &b);
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+}
+
+double contrast(double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); }
+
+Uint32 rawPixel(SDL_Surface* s, int x, int y) {
+    return *reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch + x * 4);
+}
+
+struct Legibility {
+    double ground = 0, edge = 0, fill = 0;
+    int edgePixels = 0, fillPixels = 0;
+    double edgeRatio() const { return contrast(edge, ground); }
+    double fillRatio() const { return contrast(fill, ground); }
+    double best() const {
+        return std::max(edgePixels >= kMinPart ? edgeRatio() : 0.0,
+                        fillPixels >= kMinPart ? fillRatio() : 0.0);
+    }
+};
+
+// `sprite` (a loaded picture, with per-pixel alpha) painted with its top-left corner at map
+// position (mapX, mapY) over `map`.
+Legibility measureOnMap(SDL_Surface* map, SDL_Surface* sprite, int mapX, int mapY) {
+    Legibility out;
+    const int w = sprite->w + 2 * kRing, h = sprite->h + 2 * kRing;
+    SDL_PixelFormat* f = mainScreen->format;
+    SDL_Surface* canvas =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, f->Rmask, f->Gmask, f->Bmask, 0);
+    SDL_Rect from = {Sint16(mapX - kRing), Sint16(mapY - kRing), Uint16(w), Uint16(h)};
+    SDL_BlitSurface(map, &from, canvas, NULL);
+    std::vector<double> bare(w * h), painted(w * h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            bare[y * w + x] = luminance(rawPixel(canvas, x, y), canvas->format);
+    SDL_Rect to = {Sint16(kRing), Sint16(kRing), 0, 0};
+    SDL_BlitSurface(sprite, NULL, canvas, &to);
+    std::vector<char> inside(w * h, 0);
+    SDL_LockSurface(sprite); // the loader may have run-length encoded it
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            painted[y * w + x] = luminance(rawPixel(canvas, x, y), canvas->format);
+            int sx = x - kRing, sy = y - kRing;
+            if (sx >= 0 && sy >= 0 && sx < sprite->w && sy < sprite->h) {
+                Uint8 r, g, b, a;
+                SDL_GetRGBA(rawPixel(sprite, sx, sy), sprite->format, &r, &g, &b, &a);
+                inside[y * w + x] = a >= kSolid;
+            }
+        }
+    }
+    SDL_UnlockSurface(sprite);
+    SDL_FreeSurface(canvas);
+    // Chebyshev distance to the footprint, up to kRing + 1.
+    auto nearest = [&](int x, int y, int reach) {
+        for (int d = 0; d <= reach; d++)
+            for (int j = -d; j <= d; j++)
+                for (int i = -d; i <= d; i++) {
+                    int u = x + i, v = y + j;
+                    if ((std::abs(i) == d || std::abs(j) == d) && u >= 0 && v >= 0 && u < w &&
+                        v < h && inside[v * w + u] != inside[y * w + x])
+                        return d;
+                }
+        return reach + 1;
+    };
+    double groundSum = 0, edgeSum = 0, fillSum = 0;
+    int groundPixels = 0;
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            int at = y * w + x;
+            if (!inside[at]) {
+                if (nearest(x, y, kRing) <= kRing) {
+                    groundSum += bare[at];
+                    groundPixels++;
+                }
+            } else if (nearest(x, y, 1) == 1) {
+                edgeSum += painted[at];
+                out.edgePixels++;
+            } else {
+                fillSum += painted[at];
+                out.fillPixels++;
+            }
+        }
+    }
+    out.ground = groundPixels ? groundSum / groundPixels : 0;
+    out.edge = out.edgePixels ? edgeSum / out.edgePixels : 0;
+    out.fill = out.fillPixels ? fillSum / out.fillPixels : 0;
+    return out;
+}
+
+std::string part(double lum, double ratio, int pixels) {
+    char text[64];
+    if (pixels == 0)
+        std::snprintf(text, sizeof text, "%-25s", "none");
+    else
+        std::snprintf(text, sizeof text, "L %.3f -> %5.2f:1 (%3d px)", lum, ratio, pixels);
+    return text;
+}
+
+void report(const std::string& what, int x, int y, const Legibility& l) {
+    std::printf("%-16s at %4d,%4d  ground L %.3f  edge %s  fill %s  figure %5.2f:1\n", what.c_str(),
+                x, y, l.ground, part(l.edge, l.edgeRatio(), l.edgePixels).c_str(),
+                part(l.fill, l.fillRatio(), l.fillPixels).c_str(), l.best());
+    EXPECT_GE(l.best(), 3.0) << what << " at " << x << "," << y << " blends into the ground";
+}
+
+class AssetsOnTheMapTest : public testsupport::LevelFixture {};
+
+// Every pick-up the level lays out, with the picture its object loaded, where the level puts it.
+TEST_F(AssetsOnTheMapTest, EveryPickUpStandsOutFromTheGroundAroundIt) {
+    SDL_Surface* map = level->images[0];
+    ASSERT_NE(nullptr, map);
+    std::stack<Item*> items = level->items;
+    ASSERT_EQ(8u, items.size());
+    for (; !items.empty(); items.pop()) {
+        Item* item = items.top();
+        SDL_Surface* picture = item->draw();
+        ASSERT_NE(nullptr, picture) << item->getId();
+        int x = item->getXLocation() + camera.x, y = item->getYLocation() + camera.y;
+        report(item->getId(), x, y, measureOnMap(map, picture, x, y));
+    }
+}
+
+// A bullet flies over everything; these map spots are samples of each kind of ground, from the
+// darkest grass to the palest gravel, taken from the map's layout (the road, its branch, the
+// bare patches and open grass).
+TEST_F(AssetsOnTheMapTest, TheBulletShowsOnGrassRoadAndDirt) {
+    struct Spot {
+        const char* ground;
+        int x, y;
+    };
+    const Spot spots[] = {
+        {"road", 700, 265},   {"road", 1900, 400},   {"road", 2700, 330},  {"road", 1310, 1000},
+        {"dirt", 1900, 610},  {"dirt", 410, 1165},   {"dirt", 1800, 1410}, {"dirt", 2450, 150},
+        {"grass", 1000, 800}, {"grass", 2600, 1000}, {"grass", 200, 700},  {"grass", 1600, 300},
+    };
+    SDL_Surface* map = level->images[0];
+    ASSERT_NE(nullptr, map);
+    // Loaded the way each bullet loads its own picture.
+    SDL_Surface* bullet = imageHandler->optimizeImage("images/projectileImages/bullet.png");
+    ASSERT_NE(nullptr, bullet);
+    for (const Spot& s : spots) {
+        Legibility l = measureOnMap(map, bullet, s.x, s.y);
+        report(std::string("bullet on ") + s.ground, s.x, s.y, l);
+        // A couple of pixels, however bright, read as one more speck on the ground.
+        EXPECT_GE(l.edgePixels + l.fillPixels, 12) << "a bullet too small to follow in flight";
+    }
+    SDL_FreeSurface(bullet);
 }
 
 } // namespace

@@ -70,14 +70,16 @@ expect_player() { # pointer x, pointer y, world x, world y
 }
 
 # Where the player stands is read off the screen: a strip of the screen is looked up in the map
-# picture along one axis, which gives the camera and so the world position.
+# picture along one axis, which gives the camera and so the world position. The horizontal strip
+# runs below the rows of pick-ups (world y 740 and more while the player walks along y 570..600),
+# which would otherwise stand out from the bare map.
 px=540 py=360 wx=540 wy=600
 locate() { # axis x|y
     local cx=$((px + wx - 1080)) cy=$((py + wy - 720)) r=240 found
     take "locate-$1"
     if [ "$1" = x ]; then
-        convert "$shot" -crop 120x30+300+450 +repage "$work/patch.png"
-        convert "$map" -crop "$((120 + 2 * r))x30+$((cx + 300 - r))+$((cy + 450))" +repage \
+        convert "$shot" -crop 120x30+300+530 +repage "$work/patch.png"
+        convert "$map" -crop "$((120 + 2 * r))x30+$((cx + 300 - r))+$((cy + 530))" +repage \
             "$work/strip.png"
     else
         convert "$shot" -crop 40x100+800+300 +repage "$work/patch.png"

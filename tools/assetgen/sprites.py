@@ -161,6 +161,36 @@ def zombie_frames():
 
 
 # ----------------------------------------------------------------- pickups ---
+# Everything that can be picked up wears the same pale rim: it separates dark
+# steel from dark grass and gold from sunlit ground, and tells the player at a
+# glance which things on the map are for taking.
+
+PICKUP_RIM = hexcol("#fffaea")
+
+
+def _dilate(a, r):
+    """Grey-scale dilation of a coverage array by a disc of r pixels."""
+    out = a.copy()
+    n = int(np.ceil(r))
+    for dy in range(-n, n + 1):
+        for dx in range(-n, n + 1):
+            if dx * dx + dy * dy > r * r:
+                continue
+            sh = np.zeros_like(a)
+            ys = slice(max(0, dy), a.shape[0] + min(0, dy))
+            yd = slice(max(0, -dy), a.shape[0] + min(0, -dy))
+            xs = slice(max(0, dx), a.shape[1] + min(0, dx))
+            xd = slice(max(0, -dx), a.shape[1] + min(0, -dx))
+            sh[ys, xs] = a[yd, xd]
+            np.maximum(out, sh, out=out)
+    return out
+
+
+def pickup_rim(L, width=1.4, color=PICKUP_RIM):
+    """A solid pale outline `width` units wide behind everything drawn so far."""
+    solid = np.clip((L.a - 0.35) / 0.3, 0, 1)
+    L.paint_under(_dilate(solid, width * L.u), color)
+
 
 def _coin(L, cx, cy, r):
     P = PAL
@@ -176,13 +206,15 @@ def _coin(L, cx, cy, r):
 
 def gold_pile():
     L = Layer(20, 20, SS)
+    k = 0.88  # drawn a little inside the picture to leave room for the rim
     for cx, cy, r in ((6.2, 13.2, 4.3), (13.6, 13.6, 4.3), (9.6, 9.4, 4.4),
                       (14.0, 7.0, 3.8), (5.6, 6.8, 3.6)):
-        _coin(L, cx, cy, r)
+        _coin(L, 10 + (cx - 10) * k, 10 + (cy - 10) * k, r * k)
     # A glint.
     for dx, dy, ln in ((1, 0, 2.6), (0, 1, 2.6)):
         L.paint(L.cov(sdf_capsule(L.x, L.y, 11.5 - dx * ln, 6.5 - dy * ln,
                                   11.5 + dx * ln, 6.5 + dy * ln, 0.35)), np.array([1, 1, 0.9]))
+    pickup_rim(L, 1.8)
     L.drop_shadow(0.9, 1.0, 0.8, 0.45)
     return L.image()
 
@@ -212,6 +244,7 @@ def health_potion():
     L.paint(m, P["wood_light"][None, None, :] * L.light(m, 1.0)[..., None])
     L.paint(L.cov(sdf_capsule(L.x, L.y, 4.6, 17.5, 3.6, 22.5, 0.7)), np.array([1, 1, 1]), 0.75)
     L.paint(L.cov(sdf_capsule(L.x, L.y, 8.3, 8.0, 8.3, 12.0, 0.45)), np.array([1, 1, 1]), 0.6)
+    pickup_rim(L)
     L.drop_shadow(0.8, 0.9, 0.7, 0.4)
     return L.image()
 
@@ -307,8 +340,19 @@ WEAPONS = {"glock": draw_glock, "uzi": draw_uzi, "flamethrower": draw_flamethrow
 
 def weapon_image(name, zoom):
     """The weapon at zoom times its 20 x 15 pickup size, with a soft shadow."""
-    L = Layer(int(round(20 * zoom)), int(round(15 * zoom)), SS if zoom < 2 else 4, zoom)
-    WEAPONS[name](L)
+    if zoom != 1:
+        L = Layer(int(round(20 * zoom)), int(round(15 * zoom)), SS if zoom < 2 else 4, zoom)
+        WEAPONS[name](L)
+    else:
+        # Lying on the map: drawn a little smaller and centred, so the pickup
+        # rim fits inside the 20 x 15 picture.
+        inset = 0.84
+        L = Layer(20, 15, SS, inset)
+        WEAPONS[name](L)
+        dx, dy = int(round(20 * (1 - inset) / 2 * SS)), int(round(15 * (1 - inset) / 2 * SS))
+        L.rgb = np.roll(np.roll(L.rgb, dy, 0), dx, 1)
+        L.a = np.roll(np.roll(L.a, dy, 0), dx, 1)
+        pickup_rim(L)
     L.drop_shadow(0.5, 0.6, 0.5, 0.45)
     return L.image()
 
@@ -316,12 +360,16 @@ def weapon_image(name, zoom):
 # ------------------------------------------------------------ projectiles ---
 
 def bullet():
-    L = Layer(6, 6, SS)
-    d = np.sqrt((L.x - 3) ** 2 + (L.y - 3) ** 2)
-    glow = np.clip(1 - d / 3.0, 0, 1) ** 1.6
-    L.paint(glow, hexcol("#ff9a2a"), 0.85)
-    L.paint(L.cov(d - 1.45), hexcol("#ffe890"))
-    L.paint(L.cov(d - 0.8), hexcol("#ffffff"))
+    """A tracer: white-hot core in an orange glow, ringed in soot-black so it
+    shows on pale gravel as well as on dark grass.  The game paints it with its
+    top-left corner on the bullet's point, as it always has."""
+    L = Layer(9, 9, SS)
+    d = np.sqrt((L.x - 4.5) ** 2 + (L.y - 4.5) ** 2)
+    L.paint(L.cov(d - 3.9), hexcol("#140c06"))
+    L.paint(L.cov(d - 2.7), hexcol("#ff9a2a"))
+    L.paint(L.cov(d - 2.3), hexcol("#fff4c8"))
+    L.paint(L.cov(d - 1.4), hexcol("#ffffff"))
+    L.drop_shadow(0.5, 0.6, 0.6, 0.55)
     return L.image()
 
 

@@ -75,21 +75,36 @@ def backpack_panel():
 
 
 def gold_icon():
-    """32 x 32 coin on the dark HUD backing."""
-    L = Layer(32, 32, 8)
-    L.fill(hexcol("#16130f"))
+    """32 x 32: a coin in a stitched leather pocket, a small piece of the
+    backpack panel, so the opaque square reads as a designed tile."""
+    rng = rng_for("gold.jpg")
+    S = 8
+    L = Layer(32, 32, S)
+    L.fill((0, 0, 0))
     x, y = L.x, L.y
-    L.paint(blur(L.cov(sdf_ellipse(x, y, 17.5, 17.5, 12.5, 12.5)), 16), np.zeros(3), 0.8)
-    sdf = sdf_ellipse(x, y, 16, 16, 13, 13)
-    L.paint(L.cov(sdf - 0.8), PAL["gold_dark"] * 0.5)
-    L.paint(L.cov(sdf), PAL["gold"][None, None, :] * dome(x, y, 16, 16, 13, 13, 0.6, 0.4)[..., None])
-    inner = sdf_ellipse(x, y, 16, 16, 9.5, 9.5)
-    ring = L.cov(np.abs(inner) - 0.6)
-    L.paint(ring * np.clip((x - 16 + y - 16) / 8, 0, 1), PAL["gold_light"], 0.9)
-    L.paint(ring * np.clip(-(x - 16 + y - 16) / 8, 0, 1), PAL["gold_dark"], 0.9)
-    star = text_mask(L.w, L.h, "\u2605", font(15 * 8, True), 16 * 8, 16.5 * 8)
+    grain = np.repeat(np.repeat(leather(32, 32, rng), S, 0), S, 1)
+    # Raised rim lit from the upper left, the pocket recessed inside it.
+    tile = L.cov(sdf_box(x, y, 16, 16, 15.6, 15.6, 3.5))
+    rim = lighting(tile, 1.6 * S, 1.3)
+    pocket = L.cov(sdf_box(x, y, 16, 16, 12.2, 12.2, 3))
+    depth = 2.0 - lighting(pocket, 1.2 * S, 1.0)
+    shade = np.where(pocket > 0, depth * (1 - 0.3 * pocket), rim * 1.1)
+    L.rgb = np.clip(grain * shade[..., None], 0, 1) * tile[..., None]
+    L.paint(1 - tile, PAL["leather_dark"] * 0.5)
+    stitch = L.cov(np.abs(sdf_box(x, y, 16, 16, 13.9, 13.9, 3.5)) - 0.35)
+    L.paint(stitch * (np.mod(x + y, 3.0) < 1.8), hexcol("#d8b888"), 0.85)
+    # The coin, resting in the pocket with its shadow to the lower right.
+    L.paint(blur(L.cov(sdf_ellipse(x, y, 17.0, 17.2, 9.6, 9.6)), 1.5 * S), np.zeros(3), 0.6)
+    sdf = sdf_ellipse(x, y, 16, 16, 9.8, 9.8)
+    L.paint(L.cov(sdf - 0.6), PAL["gold_dark"] * 0.45)
+    L.paint(L.cov(sdf), PAL["gold"][None, None, :] * dome(x, y, 16, 16, 9.8, 9.8, 0.6, 0.4)[..., None])
+    inner = sdf_ellipse(x, y, 16, 16, 7.0, 7.0)
+    ring = L.cov(np.abs(inner) - 0.5)
+    L.paint(ring * np.clip((x - 16 + y - 16) / 6, 0, 1), PAL["gold_light"], 0.9)
+    L.paint(ring * np.clip(-(x - 16 + y - 16) / 6, 0, 1), PAL["gold_dark"], 0.9)
+    star = text_mask(L.w, L.h, "\u2605", font(11 * S, True), 16 * S, 16.4 * S)
     L.paint(star, PAL["gold_dark"], 0.85)
-    L.paint(specular(x, y, 16, 16, 13, 5), PAL["gold_light"], 0.9)
+    L.paint(specular(x, y, 16, 16, 9.8, 5), PAL["gold_light"], 0.9)
     return L.image(opaque_bg=(0, 0, 0))
 
 

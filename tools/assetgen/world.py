@@ -192,7 +192,9 @@ def ground_map():
         x, y = int(rng.uniform(WALL + 4, W - WALL - 4)), int(rng.uniform(WALL + 4, H - WALL - 4))
         if grassy[y, x] < 0.9:
             continue
-        col = (hexcol("#f0ecd8"), hexcol("#f2d24a"), hexcol("#c8a0d8"))[rng.integers(0, 3)]
+        # Cool colours only: a warm or white speck would pass for a coin,
+        # a bullet or an ember at a glance.
+        col = (hexcol("#9aa8e8"), hexcol("#7c8fd6"), hexcol("#c8a0d8"))[rng.integers(0, 3)]
         rgb[y, x] = col
         rgb[y, x + 1] = col * 0.8
         rgb[y + 1, x] = col * 0.7
@@ -208,7 +210,7 @@ def ground_map():
     for _ in range(3000):  # pebbles on the road
         x, y = rng.uniform(0, W - 4), rng.uniform(0, H - 4)
         if road[int(y), int(x)] > 0.8:
-            v = rng.uniform(0.45, 0.85)
+            v = rng.uniform(0.45, 0.85) * 0.85  # grey stone, never a bright speck
             rgb[int(y), int(x)] = v
             rgb[int(y) + 1, int(x) + 1] *= 0.7
     bush_spots = []
