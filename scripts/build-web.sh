@@ -7,7 +7,7 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 out=$(realpath -m "${1:-build-web/site}")
-obj=$root/build-web/obj
+obj=$(dirname "$out")/obj
 command -v em++ >/dev/null || { echo "em++ not found: run scripts/install.sh" >&2; exit 1; }
 mkdir -p "$out" "$obj"
 # Emscripten's JavaScript passes need Debian's acorn, which a Node.js not from Debian does not

@@ -1,6 +1,7 @@
 // Forced into every game source of the browser build (em++ -include), never into the desktop
-// build. The browser's SDL 1.2 implements SDL_GetKeyState but its headers do not declare it, and
-// the level's flip is routed through a function that hands the browser its turn.
+// build. The browser's SDL 1.2 implements SDL_GetKeyState but its headers do not declare it; the
+// level's flip is routed through a function that hands the browser its turn, and blits through
+// one that refuses a missing picture as the desktop SDL does.
 #ifndef WEBCOMPAT_H
 #define WEBCOMPAT_H
 
