@@ -44,10 +44,12 @@ int main(int argc, char** argv) {
     // canvas-backed surface never shows; SDL's own blits give the same picture.
     fastPaths = false;
     int status = gameMain(argc, argv);
-    EM_ASM({
-        if (Module.onGameEnded) {
-            Module.onGameEnded($0);
-        }
-    }, status);
+    EM_ASM(
+        {
+            if (Module.onGameEnded) {
+                Module.onGameEnded($0);
+            }
+        },
+        status);
     return status;
 }
