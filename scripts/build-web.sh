@@ -1,11 +1,11 @@
 #!/bin/sh
 # Builds the browser version with Debian's Emscripten into build-web/site/ (or the folder given):
-# index.html (web/index.html), index.js, index.wasm and index.data (data/ preloaded), to be served by any static
-# file server, e.g.  python3 -m http.server -d build-web/site 8000
+# index.html (web/index.html), index.js, index.wasm, index.data (data/ preloaded) and the font, to
+# be served by any static file server, e.g.  python3 -m http.server -d build-web/site 8000
+# WEB_LINK_FLAGS adds link flags, e.g. --profiling-funcs for function names in stack traces.
 # The game's sources are compiled unchanged; web/ holds everything the browser needs besides.
 set -eu
 cd "$(dirname "$0")/.."
-root=$(pwd)
 out=$(realpath -m "${1:-build-web/site}")
 obj=$(dirname "$out")/obj
 command -v em++ >/dev/null || { echo "em++ not found: run scripts/install.sh" >&2; exit 1; }
@@ -15,37 +15,36 @@ mkdir -p "$out" "$obj"
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # -O2 keeps the Asyncify-instrumented code small and fast. WebCompat.h declares what the browser's
-# SDL headers lack and routes the flip through web/WebCompat.cpp; the game's main is renamed so
-# the browser's main can wrap it.
+# SDL headers lack and routes the flip and blits through web/WebCompat.cpp.
 CXXFLAGS="-std=c++17 -O2 -Wall -Wextra -Isrc"
-compile() { # source object [extra flags]
-    src=$1 o=$2
-    shift 2
-    if [ ! -e "$o" ] || [ "$src" -nt "$o" ] || [ web/WebCompat.h -nt "$o" ] || [ "$0" -nt "$o" ]; then
-        # shellcheck disable=SC2086
-        em++ $CXXFLAGS "$@" -c "$src" -o "$o"
-    fi
-}
 export CXXFLAGS obj
-jobs=$(nproc)
+# A changed header (or this script) makes every object stale; otherwise a source is compiled again
+# only when it is newer than its object.
+stamp=$obj/.stamp
+if [ ! -e "$stamp" ] || [ -n "$(find src/*.h web/WebCompat.h scripts/build-web.sh -newer "$stamp")" ]; then
+    rm -f "$obj"/*.o
+fi
+touch "$stamp"
 objects=""
-for src in src/*.cpp; do
+for src in src/*.cpp web/WebCompat.cpp; do
     objects="$objects $obj/$(basename "$src" .cpp).o"
 done
-# Compile in parallel; make is not needed for thirty files.
-ls src/*.cpp | xargs -P "$jobs" -I{} sh -c '
-    src={}; o=$obj/$(basename "$src" .cpp).o; extra=""
-    [ "$src" = src/main.cpp ] && extra="-Dmain=gameMain"
-    if [ ! -e "$o" ] || [ "$src" -nt "$o" ] || [ web/WebCompat.h -nt "$o" ] || [ scripts/build-web.sh -nt "$o" ]; then
-        em++ $CXXFLAGS -include web/WebCompat.h $extra -c "$src" -o "$o"
-    fi'
-compile web/WebCompat.cpp "$obj/WebCompat.o"
+# Thirty files, compiled in parallel; the game's own sources get WebCompat.h, and its main is
+# renamed so that the browser's main (WebCompat.cpp) can wrap it.
+ls src/*.cpp web/WebCompat.cpp | xargs -P "$(nproc)" -I{} sh -c '
+    src={}; o=$obj/$(basename "$src" .cpp).o
+    [ -e "$o" ] && [ "$o" -nt "$src" ] && exit 0
+    case $src in
+    web/*) exec em++ $CXXFLAGS -c "$src" -o "$o" ;;
+    src/main.cpp) exec em++ $CXXFLAGS -include web/WebCompat.h -Dmain=gameMain -c "$src" -o "$o" ;;
+    *) exec em++ $CXXFLAGS -include web/WebCompat.h -c "$src" -o "$o" ;;
+    esac'
 
 # ASYNCIFY lets the level's endless loop give the browser its turn at every flip (and the menu's
 # SDL_Delay sleep). No indirect call lies on the way to the flip, so only direct callers are
 # instrumented, which keeps the code small and fast.
 # shellcheck disable=SC2086
-em++ -O2 ${WEB_LINK_FLAGS:-} $objects "$obj/WebCompat.o" -o "$out/index.js" \
+em++ -O2 ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
     -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT=1 -sASYNCIFY_STACK_SIZE=65536 \
     -sASYNCIFY_IMPORTS='["waitForNextFrame","emscripten_sleep"]' \
     -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
