@@ -3,6 +3,9 @@
 set -eu
 PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev \
 libsdl-ttf2.0-dev libgtest-dev xvfb xdotool imagemagick x11-utils valgrind"
+# The browser build and its test: Emscripten, and Chromium driven from Node.js (npm).
+PACKAGES="$PACKAGES emscripten chromium"
+command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES npm"
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

@@ -23,4 +23,7 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0 \
     sh -c 'cd build-san && ctest --output-on-failure -j "$(nproc)" -E "^e2e_real_display$"' ||
     status=1
+
+# The browser build, played in headless Chromium (tests/web/run.sh).
+tests/web/run.sh build || status=1
 exit $status

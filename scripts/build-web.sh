@@ -1,0 +1,55 @@
+#!/bin/sh
+# Builds the browser version with Debian's Emscripten into build-web/site/ (or the folder given):
+# index.html (web/index.html), index.js, index.wasm, index.data (data/ preloaded) and the font, to
+# be served by any static file server, e.g.  python3 -m http.server -d build-web/site 8000
+# WEB_LINK_FLAGS adds link flags, e.g. --profiling-funcs for function names in stack traces.
+# The game's sources are compiled unchanged; web/ holds everything the browser needs besides.
+set -eu
+cd "$(dirname "$0")/.."
+out=$(realpath -m "${1:-build-web/site}")
+obj=$(dirname "$out")/obj
+command -v em++ >/dev/null || { echo "em++ not found: run scripts/install.sh" >&2; exit 1; }
+mkdir -p "$out" "$obj"
+# Emscripten's JavaScript passes need Debian's acorn, which a Node.js not from Debian does not
+# look for in /usr/share/nodejs.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+
+# -O2 keeps the Asyncify-instrumented code small and fast. WebCompat.h declares what the browser's
+# SDL headers lack and routes the flip and blits through web/WebCompat.cpp.
+CXXFLAGS="-std=c++17 -O2 -Wall -Wextra -Isrc"
+export CXXFLAGS obj
+# A changed header (or this script) makes every object stale; otherwise a source is compiled again
+# only when it is newer than its object.
+stamp=$obj/.stamp
+if [ ! -e "$stamp" ] || [ -n "$(find src/*.h web/WebCompat.h scripts/build-web.sh -newer "$stamp")" ]; then
+    rm -f "$obj"/*.o
+fi
+touch "$stamp"
+objects=""
+for src in src/*.cpp web/WebCompat.cpp; do
+    objects="$objects $obj/$(basename "$src" .cpp).o"
+done
+# Thirty files, compiled in parallel; the game's own sources get WebCompat.h, and its main is
+# renamed so that the browser's main (WebCompat.cpp) can wrap it.
+ls src/*.cpp web/WebCompat.cpp | xargs -P "$(nproc)" -I{} sh -c '
+    src={}; o=$obj/$(basename "$src" .cpp).o
+    [ -e "$o" ] && [ "$o" -nt "$src" ] && exit 0
+    case $src in
+    web/*) exec em++ $CXXFLAGS -c "$src" -o "$o" ;;
+    src/main.cpp) exec em++ $CXXFLAGS -include web/WebCompat.h -Dmain=gameMain -c "$src" -o "$o" ;;
+    *) exec em++ $CXXFLAGS -include web/WebCompat.h -c "$src" -o "$o" ;;
+    esac'
+
+# ASYNCIFY lets the level's endless loop give the browser its turn at every flip (and the menu's
+# SDL_Delay sleep). No indirect call lies on the way to the flip, so only direct callers are
+# instrumented, which keeps the code small and fast.
+# shellcheck disable=SC2086
+em++ -O2 ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
+    -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT=1 -sASYNCIFY_STACK_SIZE=65536 \
+    -sASYNCIFY_IMPORTS='["waitForNextFrame","emscripten_sleep"]' \
+    -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
+    --preload-file data@/ --exclude-file '*.md' --exclude-file '*.txt' --exclude-file '*.ttf' \
+    --use-preload-plugins
+# The browser's SDL_ttf never reads the font file; the page loads it as a web font instead.
+cp web/index.html data/testFont.ttf data/LICENSE-DejaVu.txt "$out/"
+echo "web build: $out"

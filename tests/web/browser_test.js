@@ -1,0 +1,392 @@
+// Plays the browser build in Debian's headless Chromium, driven through the DevTools protocol
+// (playwright-core) with real key and mouse events, and judges what the page shows on its canvas.
+//
+//   node tests/web/browser_test.js SITE_DIR REFERENCE_PPM DATA_DIR ARTEFACT_DIR
+//
+// SITE_DIR is scripts/build-web.sh's output, REFERENCE_PPM the desktop's opening view written by
+// web_reference_frame, DATA_DIR the game's data/ (pictures the checks compare with). Screenshots
+// of every step go to ARTEFACT_DIR. Exits non-zero on the first failed check.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const { chromium } = require('playwright-core');
+
+const [siteDir, referencePpm, dataDir, artefactDir] = process.argv.slice(2);
+if (!artefactDir) {
+    console.error('usage: browser_test.js SITE_DIR REFERENCE_PPM DATA_DIR ARTEFACT_DIR');
+    process.exit(2);
+}
+fs.mkdirSync(artefactDir, { recursive: true });
+
+const W = 1080, H = 720;
+// The opening view may differ from the desktop's where the browser draws differently: JPEG
+// decoding, text antialiasing, and the zombies, which have walked a little by the time the page
+// is read. Mean absolute difference per channel (0..255), and the share of pixels off by more
+// than 40 in some channel.
+const OPENING_MEAN_TOLERANCE = 4;
+const OPENING_OFF_SHARE_TOLERANCE = 0.02;
+
+// ---------------------------------------------------------------------------------------------
+// A static file server on the loopback address that counts what the page downloads. /data/ is
+// the game's data folder, for the checks' own reference pictures; the page never asks for it.
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.ttf': 'font/ttf', '.jpg': 'image/jpeg', '.png': 'image/png' };
+const served = {};
+const server = http.createServer((req, res) => {
+    const url = decodeURIComponent(req.url.split('?')[0]);
+    const fromData = url.startsWith('/data/');
+    const base = path.resolve(fromData ? dataDir : siteDir);
+    const file = path.join(base, path.normalize(fromData ? url.slice(5) : url === '/' ? '/index.html' : url));
+    if (!file.startsWith(base + path.sep)) {
+        res.writeHead(403);
+        res.end();
+        return;
+    }
+    fs.readFile(file, (err, body) => {
+        if (err) {
+            res.writeHead(404);
+            res.end();
+            return;
+        }
+        if (!fromData) served[url === '/' ? '/index.html' : url] = body.length;
+        res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+        res.end(body);
+    });
+});
+
+let browser = null, page = null, step = 'start';
+const problems = []; // JavaScript errors the page reported
+
+async function fail(why) {
+    console.log(`FAIL [${step}]: ${why}`);
+    if (page) {
+        try {
+            await page.screenshot({ path: path.join(artefactDir, `failed-${step}.png`) });
+            console.log(`  screenshot: ${path.join(artefactDir, `failed-${step}.png`)}`);
+        } catch (e) { /* the page may be gone */ }
+    }
+    for (const p of problems) console.log(`  page error: ${p}`);
+    if (browser) await browser.close().catch(() => {});
+    server.close();
+    process.exit(1);
+}
+const check = (ok, why) => (ok ? Promise.resolve() : fail(why));
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// ---------------------------------------------------------------------------------------------
+// Pictures: the canvas as RGBA bytes, straight from its 2D context (its own 1080x720 pixels,
+// whatever size the page shows it at).
+async function frame() {
+    const b64 = await page.evaluate(() => {
+        const c = document.getElementById('canvas');
+        const bytes = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+        let s = '';
+        for (let i = 0; i < bytes.length; i += 0x8000) {
+            s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+        }
+        return btoa(s);
+    });
+    const data = Buffer.from(b64, 'base64');
+    if (data.length !== W * H * 4) await fail(`the canvas holds ${data.length} bytes, not 1080x720 RGBA`);
+    return { w: W, h: H, data, ch: 4 };
+}
+
+function readPpm(file) {
+    const buf = fs.readFileSync(file);
+    const header = buf.toString('latin1', 0, 32).match(/^P6\s+(\d+)\s+(\d+)\s+255\s/);
+    if (!header) throw new Error(`${file} is not a binary PPM`);
+    return { w: +header[1], h: +header[2], data: buf.subarray(header[0].length), ch: 3 };
+}
+
+// Decodes one of the game's pictures in the page, as the checks' reference.
+async function picture(rel) {
+    const b64 = await page.evaluate(async (url) => {
+        const img = new Image();
+        img.src = url;
+        await img.decode();
+        const c = document.createElement('canvas');
+        c.width = img.width;
+        c.height = img.height;
+        const ctx = c.getContext('2d');
+        ctx.drawImage(img, 0, 0);
+        const bytes = ctx.getImageData(0, 0, c.width, c.height).data;
+        let s = '';
+        for (let i = 0; i < bytes.length; i += 0x8000) {
+            s += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+        }
+        return [c.width, c.height, btoa(s)];
+    }, '/data/' + rel);
+    return { w: b64[0], h: b64[1], data: Buffer.from(b64[2], 'base64'), ch: 4 };
+}
+
+// Region (x, y, w, h) of a against region (bx, by) of b: mean absolute difference per channel,
+// and the share of pixels off by more than 40 in some channel.
+function compare(a, b, x, y, w, h, bx = x, by = y) {
+    let sum = 0, off = 0;
+    for (let j = 0; j < h; j++) {
+        for (let i = 0; i < w; i++) {
+            const p = ((y + j) * a.w + x + i) * a.ch, q = ((by + j) * b.w + bx + i) * b.ch;
+            let worst = 0;
+            for (let c = 0; c < 3; c++) {
+                const d = Math.abs(a.data[p + c] - b.data[q + c]);
+                sum += d;
+                if (d > worst) worst = d;
+            }
+            if (worst > 40) off++;
+        }
+    }
+    return { mean: sum / (w * h * 3), off: off / (w * h) };
+}
+
+// How far the map moved between two frames along one axis: the patch of `after` at (x, y, w, h)
+// is looked up in `before` up to r pixels either way. Returns the offset (the camera's move) and
+// how well it matched.
+function shift(before, after, axis, x, y, w, h, r) {
+    let best = { by: 0, mean: Infinity };
+    for (let d = -r; d <= r; d++) {
+        const bx = axis === 'x' ? x + d : x, by = axis === 'y' ? y + d : y;
+        if (bx < 0 || by < 0 || bx + w > W || by + h > H) continue;
+        const { mean } = compare(after, before, x, y, w, h, bx, by);
+        if (mean < best.mean) best = { by: d, mean };
+    }
+    return best;
+}
+
+// Pixels of a region that are near white, as the HUD's numbers are.
+function whitePixels(f, x, y, w, h) {
+    let n = 0;
+    for (let j = 0; j < h; j++) {
+        for (let i = 0; i < w; i++) {
+            const p = ((y + j) * f.w + x + i) * f.ch;
+            if (f.data[p] > 200 && f.data[p + 1] > 200 && f.data[p + 2] > 200) n++;
+        }
+    }
+    return n;
+}
+
+async function shot(name) {
+    await page.screenshot({ path: path.join(artefactDir, `${name}.png`) });
+}
+
+// Waits until test(frame) holds, reading the canvas again and again; fails with why() after
+// `seconds`.
+async function waitFor(seconds, test, why) {
+    const limit = Date.now() + seconds * 1000;
+    for (;;) {
+        const f = await frame();
+        if (test(f)) return f;
+        if (Date.now() > limit) await fail(why(f));
+        await sleep(50);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse positions are given in the game's own pixels and turned into page pixels through the
+// canvas's box, as a player sees the scaled picture.
+let box = null;
+const pageX = (x) => box.x + (x + 0.5) * (box.width / W);
+const pageY = (y) => box.y + (y + 0.5) * (box.height / H);
+
+// The player stands at world (wx, wy); with the pointer at (px, py) the camera is at
+// (px + wx - 1080, py + wy - 720), so the map moves on screen exactly as the player walks.
+let wx = 540, wy = 600;
+const px = 540, py = 360;
+let msPerPixel = 10; // a first guess (3 px per 30 ms); measured by every long walk
+let fastest = msPerPixel;
+
+async function locate(axis, before) {
+    const after = await frame();
+    const found = axis === 'x' ? shift(before, after, 'x', 300, 450, 120, 30, 240)
+                               : shift(before, after, 'y', 800, 300, 40, 100, 240);
+    if (found.mean > 12) {
+        await fail(`the screen around the player matches no part of the last view along ${axis} ` +
+                   `(best offset ${found.by}, mean difference ${found.mean.toFixed(1)})`);
+    }
+    return { moved: found.by, after };
+}
+
+// Holds the walking key until the player stands between lo and hi on the axis, looking where the
+// player got after every hold.
+async function walkTo(axis, target, lo, hi) {
+    for (let attempt = 0; attempt < 16; attempt++) {
+        const pos = axis === 'x' ? wx : wy;
+        if (pos >= lo && pos <= hi) return;
+        let dist = target - pos;
+        let key = axis === 'x' ? 'd' : 's';
+        if (dist < 0) {
+            dist = -dist;
+            key = axis === 'x' ? 'a' : 'w';
+        }
+        const before = await frame();
+        // The pace follows the frame rate, which the machine's load moves: a long way is covered
+        // in holds of at most 120 px at the fastest pace seen, the rest in steps measured anew.
+        const held = Math.max(Math.min(dist, 120) * Math.min(msPerPixel, fastest) * (dist > 30 ? 0.8 : 1), 30);
+        await page.keyboard.down(key);
+        await sleep(held);
+        await page.keyboard.up(key);
+        await sleep(120);
+        const { moved } = await locate(axis, before);
+        if (axis === 'x') wx += moved; else wy += moved;
+        if (process.env.WEB_TEST_VERBOSE) console.log(`  held ${key} ${held.toFixed(0)} ms: moved ${moved}`);
+        if (Math.abs(moved) >= 30) {
+            msPerPixel = held / Math.abs(moved);
+            fastest = Math.min(fastest, msPerPixel);
+        }
+    }
+    await fail(`after sixteen walks the player stands at world ${axis} ${axis === 'x' ? wx : wy}, ` +
+               `wanted ${lo}..${hi}`);
+}
+
+// ---------------------------------------------------------------------------------------------
+async function main() {
+    await new Promise((r) => server.listen(0, '127.0.0.1', r));
+    const url = `http://127.0.0.1:${server.address().port}/`;
+    const reference = readPpm(referencePpm);
+
+    step = 'launch';
+    // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
+    // Playwright starts it with a new, empty profile folder of its own every time.
+    browser = await chromium.launch({
+        executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    }).catch((e) => fail(`Chromium did not start: ${e.message}`));
+    page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
+    page.on('pageerror', (e) => problems.push(e.stack || e.message));
+    page.on('console', (m) => {
+        if (m.type() === 'error') problems.push(`console: ${m.text()}`);
+    });
+    page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
+
+    step = 'page-loads';
+    await page.goto(url);
+    // The level's frame counter sets the first 'FPS = ' caption a second into the level.
+    const loaded = Date.now();
+    for (;;) {
+        const t = await page.title();
+        if (/^FPS = [0-9.]+$/.test(t)) break;
+        if (problems.length) await fail('the page reported an error while starting');
+        if (Date.now() - loaded > 60000) await fail(`no 'FPS = ' caption within 60 s (title '${t}')`);
+        await sleep(100);
+    }
+    box = await page.locator('#canvas').boundingBox();
+
+    step = 'level-appears';
+    const opening = await frame();
+    await shot('1-level');
+    const same = compare(opening, reference, 0, 0, W, H);
+    console.log(`opening view against the desktop's: mean difference ${same.mean.toFixed(2)}, ` +
+                `${(same.off * 100).toFixed(2)}% of pixels off by more than 40`);
+    await check(same.mean < OPENING_MEAN_TOLERANCE && same.off < OPENING_OFF_SHARE_TOLERANCE,
+        `the page's opening view is not the desktop's (want mean < ${OPENING_MEAN_TOLERANCE}, ` +
+        `off share < ${OPENING_OFF_SHARE_TOLERANCE})`);
+
+    step = 'frame-rate';
+    // Frames the page showed over five quiet seconds (nothing reads the canvas meanwhile).
+    // Count and clock are read together in the page, so the protocol's delays do not skew them.
+    const reading = () => page.evaluate(() => [Module.framesShown, performance.now()]);
+    const [count0, time0] = await reading();
+    await sleep(5000);
+    const [count1, time1] = await reading();
+    const fps = (count1 - count0) / ((time1 - time0) / 1000);
+    console.log(`frames per second over 5 s at the opening view: ${fps.toFixed(1)}`);
+    await check(fps >= 10, `the level showed only ${fps.toFixed(1)} frames a second`);
+
+    step = 'focus-on-click';
+    const audioBefore = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
+    await page.mouse.move(pageX(px), pageY(py));
+    await page.mouse.click(pageX(px), pageY(py));
+    await check(await page.evaluate(() => document.activeElement.id === 'canvas'),
+        'a click on the picture did not give it the keyboard focus');
+    const audioAfter = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
+    await check(audioAfter === 'running', `the game's audio is '${audioAfter}' after a click`);
+    console.log(`ok: a click gives the picture the focus; audio ${audioBefore} before it, ${audioAfter} after`);
+
+    step = 'walk-moves-view';
+    // The pointer at (540,360) puts the camera at (0,240) and the player in the middle.
+    await sleep(200);
+    const still = await frame();
+    await walkTo('x', 765, 750, 780); // along y 600, under the pistol's pick-up row
+    await check(wx > 540, `holding d did not move the view right (world x 540 -> ${wx})`);
+    await check((wx - 540) % 3 === 0, `the map moved by ${wx - 540} px, not whole steps of 3`);
+    const walked = await frame();
+    const moved = compare(walked, still, 0, 420, W, 300);
+    await check(moved.mean > 10, `the lower screen hardly changed after walking (mean ${moved.mean.toFixed(1)})`);
+    // The desktop's own opening view is no longer what the page shows: the comparison above can fail.
+    const unlike = compare(walked, reference, 0, 0, W, H);
+    await check(unlike.mean > OPENING_MEAN_TOLERANCE * 2,
+        `a walked view still passes for the opening one (mean ${unlike.mean.toFixed(2)})`);
+    await shot('2-walked');
+    console.log(`ok: walking moved the view; player at world (${wx},${wy}), ${msPerPixel.toFixed(1)} ms/px`);
+    await walkTo('y', 570, 555, 588); // onto the pistol's row
+    await walkTo('x', 652, 640, 665); // across the pistol
+
+    step = 'pistol-clip-count';
+    const unarmed = await frame();
+    await page.keyboard.down('1'); // the number keys act while held
+    const armed = await waitFor(10, (f) => {
+        const clip = compare(f, unarmed, 980, 20, 40, 32);
+        const pic = compare(f, unarmed, 1020, 20, 60, 45);
+        return clip.off > 0.02 && pic.off > 0.05 && whitePixels(f, 980, 20, 40, 32) >= 15;
+    }, () => 'after walking over the pistol and holding 1, no pistol picture at (1020,20) and ' +
+             'no new white clip count at (980,20)');
+    await page.keyboard.up('1');
+    await shot('3-pistol');
+    await page.mouse.click(pageX(px), pageY(py)); // fire, where the pointer already is
+    await waitFor(5, (f) => compare(f, armed, 980, 20, 40, 32).off > 0.02,
+        () => 'firing the pistol did not change the clip count at (980,20)');
+    await shot('4-fired');
+    console.log('ok: the pistol is taken, its clip count shows, and a shot changes it');
+
+    step = 'backpack';
+    const panel = await picture('images/HUDImages/backpack.jpg');
+    const closedView = await frame();
+    const closedDiff = compare(closedView, panel, 240, 160, 600, 400, 0, 0);
+    await page.keyboard.press('t');
+    const open = await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean < 12,
+        (f) => `T did not open the backpack panel at (240,160) (mean difference ` +
+               `${compare(f, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}, want < 12; ` +
+               `${closedDiff.mean.toFixed(1)} before T)`);
+    await shot('5-backpack');
+    await page.keyboard.press('t');
+    await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean > 30,
+        () => 'a second T did not close the backpack panel');
+    console.log(`ok: T opens the backpack (panel difference ` +
+                `${compare(open, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}) and closes it`);
+
+    step = 'right-click-ends';
+    await page.mouse.click(pageX(px), pageY(py), { button: 'right' });
+    await page.waitForFunction(() => document.body.classList.contains('ended'), null,
+                               { timeout: 10000 }).catch(() => fail('the page did not say the game ended after a right click'));
+    const status = await page.locator('#status').innerText();
+    await check(/ended/i.test(status), `the page says '${status}' after the game ended`);
+    await check(await page.locator('#status button').count() === 1, 'no button to play again');
+    await shot('6-ended');
+    console.log(`ok: a right click ends the game and the page says: ${status.replace(/\s+/g, ' ')}`);
+
+    step = 'scaled-to-fit';
+    for (const [vw, vh] of [[800, 700], [1600, 700]]) {
+        await page.setViewportSize({ width: vw, height: vh });
+        const b = await page.locator('#canvas').boundingBox();
+        const c = await page.locator('#controls').boundingBox();
+        await check(Math.abs(b.width / b.height - 1.5) < 0.01 && b.width <= vw + 0.5 &&
+                    c.y + c.height <= vh + 0.5 && c.y >= b.y + b.height - 0.5,
+            `in a ${vw}x${vh} window the picture is ${b.width}x${b.height} at ${b.x},${b.y} ` +
+            `and the controls line at y ${c.y}: not 3:2, not inside, or not under it`);
+    }
+    console.log('ok: the picture keeps 3:2 and fits the window with the controls line under it');
+
+    step = 'no-javascript-errors';
+    await check(problems.length === 0, `${problems.length} JavaScript error(s) on the page`);
+    const total = Object.values(served).reduce((a, b) => a + b, 0);
+    const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
+    console.log(`page download: ${total} bytes (${files})`);
+    fs.writeFileSync(path.join(artefactDir, 'figures.txt'),
+        `download_bytes ${total}\nfps ${fps.toFixed(1)}\nopening_mean ${same.mean.toFixed(2)}\n`);
+    await browser.close();
+    server.close();
+    console.log('ok: no JavaScript errors; screenshots in ' + artefactDir);
+}
+
+main().catch((e) => fail(e.stack || String(e)));

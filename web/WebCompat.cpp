@@ -1,0 +1,55 @@
+// The few pieces the browser build needs around the unchanged game: a missing SDL call, a flip
+// that yields to the browser, and a main that tells the page when the game is over. Compiled
+// without WebCompat.h, so SDL_Flip here is the browser SDL's own.
+#include <SDL/SDL.h>
+#include <emscripten.h>
+
+extern bool fastPaths;
+int gameMain(int argc, char** argv); // the game's own main, renamed at compile time
+
+// The browser's SDL keeps every surface in a canvas and converts on the way in; a JPEG simply
+// comes out opaque.
+extern "C" SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface) {
+    return SDL_DisplayFormatAlpha(surface);
+}
+
+// The desktop SDL answers a blit of a missing picture (no weapon in hand, a sprite that did not
+// load) with -1; the browser's would throw and stop the page.
+extern "C" int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destination,
+                            SDL_Rect* destinationArea) {
+    if (source == NULL || destination == NULL) {
+        SDL_SetError("SDL_UpperBlit: passed a NULL surface");
+        return -1;
+    }
+    return SDL_UpperBlit(source, sourceArea, destination, destinationArea);
+}
+
+// Suspends the whole C++ stack (Asyncify) until the browser is about to paint again, so the frame
+// just drawn is shown, input arrives and the loop runs at the display's rate. A hidden tab gets
+// no frames, which pauses the game instead of burning the processor.
+// Module.framesShown counts the frames, for the page and its tests.
+EM_JS(void, waitForNextFrame, (), {
+    Module.framesShown = (Module.framesShown || 0) + 1;
+    Asyncify.handleSleep(function(wakeUp) { requestAnimationFrame(function() { wakeUp(); }); });
+});
+
+extern "C" int webFlip(SDL_Surface* screen) {
+    int status = SDL_Flip(screen);
+    waitForNextFrame();
+    return status;
+}
+
+int main(int argc, char** argv) {
+    // The row copies and run-length sprites of the desktop write surface memory directly, which a
+    // canvas-backed surface never shows; SDL's own blits give the same picture.
+    fastPaths = false;
+    int status = gameMain(argc, argv);
+    EM_ASM(
+        {
+            if (Module.onGameEnded) {
+                Module.onGameEnded($0);
+            }
+        },
+        status);
+    return status;
+}

@@ -1,0 +1,28 @@
+// Forced into every game source of the browser build (em++ -include), never into the desktop
+// build. The browser's SDL 1.2 implements SDL_GetKeyState but its headers do not declare it; the
+// level's flip is routed through a function that hands the browser its turn, and blits through
+// one that refuses a missing picture as the desktop SDL does.
+#ifndef WEBCOMPAT_H
+#define WEBCOMPAT_H
+
+#include <SDL/SDL.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+Uint8* SDL_GetKeyState(int* numkeys);
+int webFlip(SDL_Surface* screen);
+int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destination,
+                 SDL_Rect* destinationArea);
+
+#ifdef __cplusplus
+}
+#endif
+
+#define SDL_Flip webFlip
+#undef SDL_BlitSurface
+#define SDL_UpperBlit webUpperBlit
+#define SDL_BlitSurface webUpperBlit
+
+#endif
