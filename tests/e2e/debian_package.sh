@@ -17,6 +17,14 @@ mkdir "$tmp/deadacre"
 tar -C "$src" --exclude='./build*' --exclude=./.git --exclude='./obj-*' --exclude=./debian/deadacre \
     --exclude=./debian/.debhelper -cf - . | tar -C "$tmp/deadacre" -xf - ||
     fail "could not copy the source tree"
+# A player's configuration: no build type given and no tests must need no GoogleTest and still
+# give an optimised build.
+cmake -S "$tmp/deadacre" -B "$tmp/plain" -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+    >"$tmp/plain.log" 2>&1 || { cat "$tmp/plain.log"; fail "configuring without tests needs GoogleTest"; }
+grep -qx 'CMAKE_BUILD_TYPE:STRING=RelWithDebInfo' "$tmp/plain/CMakeCache.txt" ||
+    fail "with no build type given, CMake did not choose RelWithDebInfo"
+echo "ok: configures without GoogleTest, build type RelWithDebInfo by default"
+
 started=$(date +%s)
 (cd "$tmp/deadacre" && dpkg-buildpackage -us -uc -b -j2) >"$tmp/build.log" 2>&1 ||
     { tail -n 40 "$tmp/build.log"; fail "dpkg-buildpackage failed"; }
