@@ -259,7 +259,6 @@ panel() {
     below "$d" 0.06
 }
 wait_for 10 panel
-[ -n "$shots_out" ] && cp "$shot" "$shots_out/screenshot-backpack.png"
 xdotool key t
 step=backpack-closed
 closed() {
@@ -302,6 +301,74 @@ for n in 1 2 3 4 5 6 7 8 9 10; do
 done
 [ $seen -ge 2 ] || fail "saw the bullet move in $seen frame-buffer samples, wanted it moving over at least 2"
 echo "ok: a bullet left the player and moved right over $seen samples (last at x $last)"
+
+step=potions-in-backpack
+# Blind walks from here, timed at 3 px per pass of about 21.5 ms: the grass away from the first
+# route has too few marks to locate the player by. A walk across a pick-up's column takes it
+# wherever the walk ends, so each one is made longer than needed. Down to the middle potion's row
+# (the player's centre stays below the zombies' reach), left across it, down to the row of the
+# last potion and the flamethrower, and right across both.
+hold() { # key, pixels
+    xdotool keydown "$1"
+    sleep "$(awk -v d="$2" 'BEGIN { printf "%.3f", d / 3 * 0.0215 }')"
+    xdotool keyup "$1"
+    sleep 0.05
+}
+px=540 py=360
+xdotool mousemove $px $py
+hold s $((580 - wy))
+hold a $((wx - 420))
+hold s 90
+hold d 330
+xdotool key t
+potion=$data/images/itemImages/healthPotion.png
+size=$(identify -format '%wx%h' "$potion")
+convert "$data/images/HUDImages/backpack.jpg" -crop "$size+0+0" +repage "$potion" -composite \
+    "$work/expected-potion.png"
+potions() {
+    local first second rest
+    first=$(rmse "$shot" "$size+240+160" "$work/expected-potion.png")
+    second=$(rmse "$shot" "$size+340+160" "$work/expected-potion.png")
+    rest=$(rmse "$shot" 600x300+240+260 "$data/images/HUDImages/backpack.jpg" 600x300+0+100)
+    why="expected the backpack panel open (lower part differs by $rest, want < 0.06) with a"
+    why="$why potion in its first two cells (differences $first, $second, want < 0.08)"
+    below "$rest" 0.06 && below "$first" 0.08 && below "$second" 0.08
+}
+wait_for 10 potions
+[ -n "$shots_out" ] && mkdir -p "$shots_out" && cp "$shot" "$shots_out/screenshot-backpack.png"
+xdotool key t
+echo "ok: two potions walked over are in the backpack"
+
+step=flamethrower-fight
+# 3 is held through the fight, as a person holding it would. Up and left into the zombies' reach
+# without looking (they will be in the picture), then aim up and to the left, where they come
+# from, let them come closer and hold the trigger.
+xdotool keydown 3
+hold w 200
+hold a 350
+px=400 py=260
+xdotool mousemove $px $py
+sleep 1.5
+take fight-before
+flame_pixels() {
+    convert "$1" -alpha off \( -clone 0 -fuzz 12% -fill white -opaque '#ea8322' -fill black \
+        +opaque white \) \( -clone 0 -fuzz 12% -fill white -opaque '#eac948' -fill black \
+        +opaque white \) -delete 0 -compose lighten -composite \
+        -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+before=$(flame_pixels "$shot")
+xdotool mousedown 1
+flames() {
+    local now
+    now=$(flame_pixels "$shot")
+    why="holding the trigger with the flamethrower: $now flame-coloured pixels, $before before"
+    [ $((now - before)) -ge 300 ]
+}
+wait_for 10 flames
+xdotool mouseup 1
+xdotool keyup 3
+[ -n "$shots_out" ] && cp "$shot" "$shots_out/screenshot-flamethrower.png"
+echo "ok: the flamethrower, taken with 3, throws flames while the button is held"
 
 step=right-click-ends
 # The menu is drawn once and shown only for the few milliseconds the shut-down takes, far too
