@@ -54,8 +54,10 @@ done
 man -l "$share/man/man6/deadacre.6.gz" >"$tmp/man.txt" 2>"$tmp/man.err" && [ ! -s "$tmp/man.err" ] ||
     fail "the manual page does not render cleanly: $(cat "$tmp/man.err")"
 grep -q -- '--fps' "$tmp/man.txt" || fail "the manual page does not describe --fps"
+# debhelper compresses the larger documents.
 for doc in LICENSE README.md ASSETS-LICENSE.md LICENSE-DejaVu.txt copyright; do
-    [ -f "$share/doc/deadacre/$doc" ] || fail "no $doc in usr/share/doc/deadacre"
+    [ -f "$share/doc/deadacre/$doc" ] || [ -f "$share/doc/deadacre/$doc.gz" ] ||
+        fail "no $doc in usr/share/doc/deadacre"
 done
 find "$share/games/deadacre" -name '*.md' -o -name 'LICENSE*' | grep . &&
     fail "licence or README files among the game data"
