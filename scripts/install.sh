@@ -1,18 +1,31 @@
 #!/bin/sh
-# Installs the Debian packages the game, its tests and its tools need, only when one is missing.
+# Installs the Debian packages that are missing: by default only what building and playing the
+# game needs; with --tests also what the tests, the package build and the tools need.
+# Without root it uses sudo; without sudo it prints the command to run as root and fails.
 set -eu
 PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev \
-libsdl-ttf2.0-dev libgtest-dev xvfb xdotool imagemagick x11-utils valgrind"
+libsdl-ttf2.0-dev"
+TEST_PACKAGES="libgtest-dev xvfb xdotool imagemagick x11-utils valgrind \
+debhelper dpkg-dev lintian desktop-file-utils appstream"
 # The browser build and its test: Emscripten, and Chromium driven from Node.js (npm).
-PACKAGES="$PACKAGES emscripten chromium"
-command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES npm"
+TEST_PACKAGES="$TEST_PACKAGES emscripten chromium"
+command -v npm >/dev/null 2>&1 || TEST_PACKAGES="$TEST_PACKAGES npm"
+[ "${1:-}" = "--tests" ] && PACKAGES="$PACKAGES $TEST_PACKAGES"
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "Missing Debian packages:$missing" >&2
+        echo "Install them as root, then run this again:" >&2
+        echo "    apt-get update && apt-get install -y --no-install-recommends$missing" >&2
+        exit 1
+    fi
+    SUDO="sudo"
+fi
 echo "Installing:$missing"
 $SUDO apt-get update
 # shellcheck disable=SC2086

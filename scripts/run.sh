@@ -1,9 +1,9 @@
 #!/bin/sh
-# Installs what is missing, builds, and starts the game from its data folder (it loads every
-# file by a path relative to its working directory).
+# Installs what playing needs, builds only the game, and starts it through build/deadacre-play,
+# which runs it in its data folder (it loads every file by a path relative to its working
+# directory). Arguments go to the game (deadacre --help).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install.sh
-scripts/build.sh
-cd data
-exec ../build/deadacre "$@"
+scripts/build.sh --game
+exec build/deadacre-play "$@"

@@ -5,7 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-scripts/install.sh
+scripts/install.sh --tests
 scripts/build.sh
 status=0
 (cd build && ctest --output-on-failure -j "$(nproc)") || status=1

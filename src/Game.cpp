@@ -3,6 +3,7 @@
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
 #include <cstdio>
+#include <cstdlib>
 
 #include "mainMenu.h"
 
@@ -13,18 +14,34 @@ SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
 bool fastPaths = true;
 
-Game::Game()
+Game::Game() : Game(false) {}
+
+Game::Game(bool windowed)
     : SCREEN_WIDTH(1080), SCREEN_HEIGHT(720), SCREEN_BPP(32), FRAMES_PER_SECOND(60), exitStatus(0) {
     imageHandler = new ImageLoader();
+    bool x11Chosen = chooseVideoDriver();
+    if (exitStatus != 0) {
+        return;
+    }
     if (SDL_Init(SDL_INIT_EVERYTHING) < 0) {
+        if (x11Chosen) {
+            std::fprintf(stderr,
+                         "deadacre: cannot start: no X display: cannot connect to X server '%s'\n",
+                         std::getenv("DISPLAY"));
+            exitStatus = 1;
+            cleanup();
+            return;
+        }
         failStartup("SDL could not be initialised");
         return;
     }
     TTF_Init();
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 500);
-    mainScreen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, SDL_FULLSCREEN);
+    mainScreen =
+        SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed ? 0 : SDL_FULLSCREEN);
     if (mainScreen == NULL) {
-        failStartup("the 1080x720 full-screen video mode could not be set");
+        failStartup(windowed ? "the 1080x720 window could not be opened"
+                             : "the 1080x720 full-screen video mode could not be set");
         return;
     }
     Mix_AllocateChannels(1000);
@@ -42,6 +59,26 @@ void Game::failStartup(const char* what) {
     std::fprintf(stderr, "deadacre: cannot start: %s: %s\n", what, SDL_GetError());
     exitStatus = 1;
     cleanup();
+}
+
+// Left to itself, SDL falls back to a text-terminal driver when X cannot be reached: it fills the
+// terminal with escape codes and then fails for a reason that has nothing to do with the cause.
+// So unless a driver was asked for, the game insists on X and says plainly when there is none.
+// True when it chose X itself.
+bool Game::chooseVideoDriver() {
+    if (std::getenv("SDL_VIDEODRIVER") != NULL) {
+        return false;
+    }
+    const char* display = std::getenv("DISPLAY");
+    if (display == NULL || display[0] == '\0') {
+        std::fprintf(stderr, "deadacre: cannot start: no X display: DISPLAY is not set\n");
+        exitStatus = 1;
+        delete imageHandler;
+        imageHandler = NULL;
+        return false;
+    }
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    return true;
 }
 
 void Game::startMenu() {

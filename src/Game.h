@@ -19,6 +19,8 @@ extern bool fastPaths;
 class Game {
 public:
     Game();
+    // windowed: a 1080x720 window instead of the full screen.
+    explicit Game(bool windowed);
     ~Game();
     void startMenu();
     void cleanup();
@@ -34,6 +36,7 @@ public:
 
 private:
     void failStartup(const char* what);
+    bool chooseVideoDriver();
 };
 
 #endif

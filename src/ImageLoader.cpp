@@ -1,6 +1,9 @@
 #include "ImageLoader.h"
 
 #include <SDL/SDL_image.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "Game.h"
@@ -45,9 +48,26 @@ void ImageLoader::notePainted(SDL_Surface* destination, const SDL_Rect& area) {
     recordedAreas[recordedCount++] = area;
 }
 
+// The game plays on without a picture it cannot load, so a game started outside its data folder
+// would show a black screen and say nothing. One line names the first file that was missing and
+// where it was looked for; the rest would only repeat it.
+static void reportFirstMissingFile(const std::string& filename) {
+    static bool reported = false;
+    if (reported) {
+        return;
+    }
+    reported = true;
+    char folder[4096];
+    std::fprintf(stderr,
+                 "deadacre: could not load %s in %s (start the game in its data folder, or "
+                 "through its launcher)\n",
+                 filename.c_str(), getcwd(folder, sizeof folder) ? folder : "?");
+}
+
 SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     SDL_Surface* loaded = IMG_Load(filename.c_str());
     if (loaded == NULL) {
+        reportFirstMissingFile(filename);
         return NULL;
     }
     bool png = filename.size() >= 3 && filename.compare(filename.size() - 3, 3, "png") == 0;

@@ -62,8 +62,10 @@ void Level1::startLevel() {
     cleanup();
 }
 
+int Level1::chosenFPS = 6000;
+
 void Level1::setUpWorld() {
-    FPS = 6000;
+    FPS = chosenFPS;
     mapHeight = 1712;
     mapWidth = 2916;
 
@@ -177,13 +179,15 @@ void Level1::handleEvents() {
 }
 
 void Level1::handleHeldKeys() {
-    if (keystates[SDLK_1]) {
+    // The keypad's digits, and the keys in the digits' place on an AZERTY keyboard (&, é, "),
+    // answer as well, so the weapons can be taken on any layout without changing it.
+    if (keystates[SDLK_1] || keystates[SDLK_KP1] || keystates[SDLK_AMPERSAND]) {
         player->setWeapon(1);
     }
-    if (keystates[SDLK_2]) {
+    if (keystates[SDLK_2] || keystates[SDLK_KP2] || keystates[SDLK_WORLD_73]) {
         player->setWeapon(2);
     }
-    if (keystates[SDLK_3]) {
+    if (keystates[SDLK_3] || keystates[SDLK_KP3] || keystates[SDLK_QUOTEDBL]) {
         player->setWeapon(3);
     }
     if (keystates[SDLK_SPACE]) {
@@ -238,7 +242,8 @@ void Level1::runPass() {
     SDL_Flip(mainScreen);
     frameCount++;
 
-    // The budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as it can.
+    // By default the budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as
+    // it can.
     int spent = limiterTimer->getTime();
     if (fpsCap && spent < 1000 / FPS) {
         SDL_Delay(1000 / FPS - spent);

@@ -52,6 +52,11 @@ public:
     std::stack<Unit*> units;
     std::stack<Unit*> unitTemp;
 
+    // What FPS is set to for each level: the frame limiter waits out 1000 / FPS ms per pass.
+    // 6000 leaves it no time to wait, so the level runs as fast as it can; a player may ask for
+    // less (deadacre --fps).
+    static int chosenFPS;
+
     // Loop state.
     int FPS;
     bool fpsCap;

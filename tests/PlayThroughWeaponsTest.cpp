@@ -193,4 +193,32 @@ TEST_F(PlayThroughWeapons, TakeUziAndFlamethrowerFightAndReadTheHud) {
     expectNumber(player->getClipSize(), 980, 20);
 }
 
+// The keypad's digits and the AZERTY top row (&, é, ", which SDL reports as SDLK_AMPERSAND,
+// SDLK_WORLD_73 and SDLK_QUOTEDBL) take the same weapons as 1, 2, 3, held like them.
+TEST_F(PlayThroughWeapons, KeypadAndAzertyKeysTakeTheWeapons) {
+    walk(SDLK_w, [] { return player->locationY <= 588; });
+    walk(SDLK_d, [] { return player->backpack->getWeapon("Glock") != nullptr; });
+    walk(SDLK_a, [] { return player->locationX <= 540; });
+    walk(SDLK_w, [] { return player->locationY <= 480; });
+    walk(SDLK_d, [] { return player->backpack->getWeapon("Uzi") != nullptr; });
+    walk(SDLK_w, [] { return player->getGold() > 0; });
+    walk(SDLK_d, [] { return player->locationX >= 696; });
+    walk(SDLK_s, [] { return player->locationY >= 651; });
+    walk(SDLK_a, [] { return player->backpack->getWeapon("Flame") != nullptr; });
+    ASSERT_EQ(nullptr, player->weapon);
+
+    const struct {
+        SDLKey key;
+        const char* weapon;
+    } keys[] = {{SDLK_KP1, "Glock"},       {SDLK_KP2, "Uzi"},      {SDLK_KP3, "Flame"},
+                {SDLK_AMPERSAND, "Glock"}, {SDLK_WORLD_73, "Uzi"}, {SDLK_QUOTEDBL, "Flame"},
+                {SDLK_1, "Glock"}};
+    for (const auto& k : keys) {
+        press(k.key);
+        ASSERT_NE(nullptr, player->weapon) << "key " << k.key;
+        EXPECT_EQ(player->backpack->getWeapon(k.weapon), player->weapon) << "key " << k.key;
+        expectPicture(player->getWeaponPic(), 1020, 20);
+    }
+}
+
 } // namespace

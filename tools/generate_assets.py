@@ -16,6 +16,7 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import icons  # noqa: E402
 from assetgen import sprites, ui, world  # noqa: E402
 from assetgen.common import FONT_REGULAR, save_jpg, save_png  # noqa: E402
 from assetgen.sheet import contact_sheet  # noqa: E402
@@ -29,7 +30,8 @@ ASSETS_LICENCE = """\
 
 Every picture and sound under this folder (images/, menuImages/, sounds/) is
 the project's own work, drawn and synthesised by `tools/generate_assets.py`;
-they are covered by the same terms as the rest of the project's code.
+they are covered by the same terms as the rest of the project's code: the MIT
+licence in `LICENSE` at the top of the source tree.
 
 `testFont.ttf` is DejaVu Sans, copied unchanged from Debian's
 `fonts-dejavu-core` package. It is free to use and redistribute under the
@@ -110,6 +112,7 @@ def main():
                     help="where to write the overview picture")
     args = ap.parse_args()
     build(args.data, args.sheet)
+    icons.build(os.path.join(ROOT, "packaging", "icons"))
     print("done:", args.data)
 
 

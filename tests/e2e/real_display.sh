@@ -261,7 +261,6 @@ panel() {
     below "$d" 0.06
 }
 wait_for 10 panel
-[ -n "$shots_out" ] && cp "$shot" "$shots_out/screenshot-backpack.png"
 xdotool key t
 step=backpack-closed
 closed() {
@@ -304,6 +303,117 @@ for n in 1 2 3 4 5 6 7 8 9 10; do
 done
 [ $seen -ge 2 ] || fail "saw the bullet move in $seen frame-buffer samples, wanted it moving over at least 2"
 echo "ok: a bullet left the player and moved right over $seen samples (last at x $last)"
+
+step=potions-in-backpack
+# Blind walks from here, timed at 3 px per pass of about 21.5 ms: the grass away from the first
+# route has too few marks to locate the player by. A walk across a pick-up's column takes it
+# wherever the walk ends, so those walks are long; a walk to a row can only fall short (the game
+# takes a step once more than 20 ms have passed, later under load), so when a crossing took
+# nothing the next one is made a little lower. Each row is judged in the backpack: the middle
+# potion's row (the player's centre stays below the zombies' reach), then the row of the last
+# potion and the flamethrower, with 3 held so that the flamethrower shows in the HUD once taken.
+hold() { # key, pixels
+    xdotool keydown "$1"
+    sleep "$(awk -v d="$2" 'BEGIN { printf "%.3f", d / 3 * 0.0215 }')"
+    xdotool keyup "$1"
+    sleep 0.05
+}
+potion=$data/images/itemImages/healthPotion.png
+size=$(identify -format '%wx%h' "$potion")
+convert "$data/images/HUDImages/backpack.jpg" -crop "$size+0+0" +repage "$potion" -composite \
+    "$work/expected-potion.png"
+panel_open() {
+    local rest
+    rest=$(rmse "$shot" 600x300+240+260 "$data/images/HUDImages/backpack.jpg" 600x300+0+100)
+    why="expected the backpack panel open (its lower part differs by $rest, want < 0.06)"
+    below "$rest" 0.06
+}
+panel_closed() {
+    if panel_open; then why="the backpack panel stayed open after a second T"; return 1; fi
+}
+# look_in_backpack: opens the backpack and leaves it open; counts the potions in its first two
+# cells into $potions and sets $flame to 1 when the flamethrower is in hand.
+potions=0 flame=0
+look_in_backpack() {
+    local first second hud
+    xdotool key t
+    wait_for 10 panel_open
+    first=$(rmse "$shot" "$size+240+160" "$work/expected-potion.png")
+    second=$(rmse "$shot" "$size+340+160" "$work/expected-potion.png")
+    # The weapon picture is painted over the map: laid over what is on screen there, the
+    # flamethrower's changes nothing when it is the one in hand.
+    convert "$shot" -crop 60x45+1020+20 +repage "$data/images/HUDImages/flamethrower.png" \
+        -composite "$work/expected-flamethrower.png"
+    hud=$(rmse "$shot" 60x45+1020+20 "$work/expected-flamethrower.png")
+    potions=0 flame=0
+    below "$first" 0.08 && potions=1
+    below "$second" 0.08 && potions=2
+    below "$hud" 0.03 && flame=1
+    why="potions in the backpack: $potions (cells differ by $first, $second); flamethrower"
+    why="$why in hand: $flame (HUD differs by $hud)"
+}
+close_backpack() {
+    xdotool key t
+    wait_for 10 panel_closed
+}
+px=540 py=360
+xdotool mousemove $px $py
+hold s $((575 - wy))
+side=right
+for try in 1 2 3 4; do
+    if [ $side = right ]; then hold a 420; side=left; else hold d 420; side=right; fi
+    look_in_backpack
+    seen=$why
+    close_backpack
+    [ $potions -ge 1 ] && break
+    hold s 20
+done
+[ $potions -ge 1 ] || fail "after $try crossings of the middle potion's column: $seen"
+xdotool keydown 3
+hold s 80
+for try in 1 2 3 4; do
+    if [ $side = right ]; then hold a 460; side=left; else hold d 460; side=right; fi
+    look_in_backpack
+    [ $potions -ge 2 ] && [ $flame -eq 1 ] && break
+    seen=$why
+    close_backpack
+    hold s 15
+done
+[ $potions -ge 2 ] && [ $flame -eq 1 ] ||
+    fail "after $try crossings of the last potion's and the flamethrower's columns: $seen"
+[ -n "$shots_out" ] && mkdir -p "$shots_out" && cp "$shot" "$shots_out/screenshot-backpack.png"
+close_backpack
+echo "ok: two potions walked over are in the backpack, the flamethrower taken with 3 is in hand"
+
+step=flamethrower-fight
+# 3 is still held. Up and to the left of the potions' column, into the zombies' reach, without
+# looking (they will be in the picture), then aim up and to the left, where they come from, let
+# them come closer and hold the trigger.
+if [ $side = right ]; then hold a 350; else hold d 150; fi
+hold w 200
+px=400 py=260
+xdotool mousemove $px $py
+sleep 1.5
+take fight-before
+flame_pixels() {
+    convert "$1" -alpha off \( -clone 0 -fuzz 12% -fill white -opaque '#ea8322' -fill black \
+        +opaque white \) \( -clone 0 -fuzz 12% -fill white -opaque '#eac948' -fill black \
+        +opaque white \) -delete 0 -compose lighten -composite \
+        -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+before=$(flame_pixels "$shot")
+xdotool mousedown 1
+flames() {
+    local now
+    now=$(flame_pixels "$shot")
+    why="holding the trigger with the flamethrower: $now flame-coloured pixels, $before before"
+    [ $((now - before)) -ge 300 ]
+}
+wait_for 10 flames
+xdotool mouseup 1
+xdotool keyup 3
+[ -n "$shots_out" ] && cp "$shot" "$shots_out/screenshot-flamethrower.png"
+echo "ok: the flamethrower, taken with 3, throws flames while the button is held"
 
 step=right-click-ends
 # The menu is drawn once and shown only for the few milliseconds the shut-down takes, far too

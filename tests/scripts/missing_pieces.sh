@@ -70,6 +70,19 @@ play() {
 }
 
 play no-assets "$work/empty" dummy
+# Started where its data is not, the game says so once, naming the first picture and the folder.
+missing=$(grep -c 'could not load' "$work/no-assets.out")
+if [ "$missing" -ne 1 ] ||
+    ! grep -q "could not load menuImages/titleIntro.jpg in $(cd "$work/empty" && pwd -P)" \
+        "$work/no-assets.out"; then
+    echo "FAIL (no-assets): expected one 'could not load menuImages/titleIntro.jpg in <folder>'" \
+        "line, found $missing:"
+    grep 'could not load' "$work/no-assets.out" | head -n 5
+    fail=1
+fi
+if grep -q 'could not load' "$work/no-font.out"; then
+    echo "FAIL (no-font): a 'could not load' line although every picture is there"; fail=1
+fi
 play no-font "$work/nofont" dummy
 play no-audio-driver "$data" no-such-driver
 if [ -e /dev/snd ]; then

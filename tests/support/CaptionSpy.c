@@ -24,3 +24,24 @@ void SDL_WM_SetCaption(const char* title, const char* icon) {
         real(title, icon);
     }
 }
+
+/* With VIDEOMODE_LOG set, also records each video mode asked for: "WxHxBPP fullscreen" or
+ * "WxHxBPP window". */
+void* SDL_SetVideoMode(int width, int height, int bpp, unsigned int flags) {
+    typedef void* (*SetVideoMode)(int, int, int, unsigned int);
+    static SetVideoMode real = NULL;
+    const char* path = getenv("VIDEOMODE_LOG");
+    if (path != NULL) {
+        FILE* log = fopen(path, "a");
+        if (log != NULL) {
+            /* SDL_FULLSCREEN in SDL 1.2's SDL_video.h */
+            fprintf(log, "%dx%dx%d %s\n", width, height, bpp,
+                    (flags & 0x80000000u) ? "fullscreen" : "window");
+            fclose(log);
+        }
+    }
+    if (real == NULL) {
+        real = (SetVideoMode)dlsym(RTLD_NEXT, "SDL_SetVideoMode");
+    }
+    return real != NULL ? real(width, height, bpp, flags) : NULL;
+}

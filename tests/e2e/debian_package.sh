@@ -1,0 +1,93 @@
+#!/bin/sh
+# Builds the Debian binary package from a copy of the source tree (dpkg-buildpackage -us -uc -b),
+# checks it with lintian (no errors), unpacks it into a temporary root and checks what a desktop
+# and a distribution read from it: the menu entry and the AppStream metadata validate, the icons
+# have their sizes, the manual page renders, the licences sit with the documents and not among the
+# game data. Then the packaged launcher, run from another folder, plays the level headless and
+# ends with status 0 on a quit event (SDL turns SIGTERM into one).
+#
+# usage: debian_package.sh <source tree> <caption spy library>
+set -u
+src=$1 spy=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir "$tmp/deadacre"
+tar -C "$src" --exclude='./build*' --exclude=./.git --exclude='./obj-*' --exclude=./debian/deadacre \
+    --exclude=./debian/.debhelper -cf - . | tar -C "$tmp/deadacre" -xf - ||
+    fail "could not copy the source tree"
+# A player's configuration: no build type given and no tests must need no GoogleTest and still
+# give an optimised build.
+cmake -S "$tmp/deadacre" -B "$tmp/plain" -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON \
+    >"$tmp/plain.log" 2>&1 || { cat "$tmp/plain.log"; fail "configuring without tests needs GoogleTest"; }
+grep -qx 'CMAKE_BUILD_TYPE:STRING=RelWithDebInfo' "$tmp/plain/CMakeCache.txt" ||
+    fail "with no build type given, CMake did not choose RelWithDebInfo"
+echo "ok: configures without GoogleTest, build type RelWithDebInfo by default"
+
+started=$(date +%s)
+(cd "$tmp/deadacre" && dpkg-buildpackage -us -uc -b -j2) >"$tmp/build.log" 2>&1 ||
+    { tail -n 40 "$tmp/build.log"; fail "dpkg-buildpackage failed"; }
+deb=$(ls "$tmp"/deadacre_*_*.deb 2>/dev/null | head -n 1)
+[ -f "$deb" ] || fail "dpkg-buildpackage made no deadacre_*.deb"
+echo "ok: built $(basename "$deb") in $(($(date +%s) - started)) s"
+
+lintian "$deb" >"$tmp/lintian.log" 2>&1
+grep '^E:' "$tmp/lintian.log" && fail "lintian reports errors"
+echo "ok: lintian reports no errors ($(grep -c '^[WI]:' "$tmp/lintian.log") warnings and notes)"
+
+root=$tmp/root
+dpkg -x "$deb" "$root" || fail "dpkg -x failed"
+share=$root/usr/share
+desktop-file-validate "$share/applications/deadacre.desktop" || fail "desktop-file-validate"
+grep -qx 'StartupWMClass=deadacre' "$share/applications/deadacre.desktop" ||
+    fail "the menu entry's StartupWMClass is not the game binary's name, deadacre"
+metainfo=$(ls "$share"/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)
+[ -f "$metainfo" ] || fail "no AppStream metainfo under usr/share/metainfo"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $(basename "$metainfo")"
+[ "$(grep -c '<screenshot' "$metainfo")" -ge 2 ] || fail "the metainfo lists fewer than 2 screenshots"
+for size in 48 128 256; do
+    icon=$share/icons/hicolor/${size}x$size/apps/deadacre.png
+    [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${size}x$size" ] ||
+        fail "no ${size}x$size icon at ${icon#"$root"}"
+done
+man -l "$share/man/man6/deadacre.6.gz" >"$tmp/man.txt" 2>"$tmp/man.err" && [ ! -s "$tmp/man.err" ] ||
+    fail "the manual page does not render cleanly: $(cat "$tmp/man.err")"
+grep -q -- '--fps' "$tmp/man.txt" || fail "the manual page does not describe --fps"
+# debhelper compresses the larger documents.
+for doc in LICENSE README.md ASSETS-LICENSE.md LICENSE-DejaVu.txt copyright; do
+    [ -f "$share/doc/deadacre/$doc" ] || [ -f "$share/doc/deadacre/$doc.gz" ] ||
+        fail "no $doc in usr/share/doc/deadacre"
+done
+find "$share/games/deadacre" -name '*.md' -o -name 'LICENSE*' | grep . &&
+    fail "licence or README files among the game data"
+echo "ok: menu entry, metainfo, icons 48/128/256, manual page and documents in place"
+
+[ "$("$root/usr/games/deadacre" --version)" = "deadacre $(dpkg-deb -f "$deb" Version)" ] ||
+    fail "the packaged game's --version does not give the package's version"
+cd / || exit 1
+CAPTION_LOG=$tmp/captions LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    "$root/usr/games/deadacre" >"$tmp/out" 2>&1 &
+pid=$!
+i=0
+while ! grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -gt 300 ] && { kill -9 $pid; fail "no 'FPS = <rate>' caption within 30 s"; }
+    kill -0 $pid 2>/dev/null || fail "the packaged game ended early: $(cat "$tmp/out")"
+    sleep 0.1
+done
+cwd=$(readlink "/proc/$pid/cwd")
+[ "$cwd" = "$(readlink -f "$share/games/deadacre")" ] ||
+    { kill -9 $pid; fail "the packaged game runs in $cwd"; }
+kill -TERM $pid
+i=0
+while kill -0 $pid 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -gt 100 ] && { kill -9 $pid; fail "the game did not exit within 10 s of the quit event"; }
+    sleep 0.1
+done
+wait $pid
+status=$?
+[ $status -eq 0 ] || fail "exit status $status, expected 0"
+grep -q 'could not load' "$tmp/out" && fail "the packaged game misses a file: $(cat "$tmp/out")"
+echo "ok: the packaged launcher played the level in $cwd and ended with status 0"
