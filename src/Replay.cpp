@@ -470,12 +470,14 @@ int Replay::fromCommandLine(int argc, char** argv) {
 int Replay::finish(int gameStatus) {
     int status = gameStatus;
     if (s.mode == REPLAYING && gameStatus == 0) {
-        if (s.headless) {
-            printHex("final state", s.finalState);
-            printHex("last frame", s.finalFrame);
-            std::printf("passes %zu\n", s.played);
-            std::fflush(stdout);
+        printHex("final state", s.finalState);
+        printHex("last frame", s.finalFrame);
+        if (s.parsed.complete) {
+            printHex("recorded state", s.parsed.finalState);
+            printHex("recorded frame", s.parsed.finalFrame);
         }
+        std::printf("passes %zu\n", s.played);
+        std::fflush(stdout);
         if (s.cutShort) {
             std::fprintf(stderr,
                          "deadacre: %s: the recording is cut short: it ends after pass %zu\n",
