@@ -5,9 +5,12 @@
 # where it ends (status 2); a wrong magic, a newer format or other data files are refused with
 # one line (status 2).
 #
-# usage: replays.sh GAME DATA_DIR REPLAYS_DIR
+# Last, a game killed while recording (by the input script, headless) keeps every pass but the
+# one it was in.
+#
+# usage: replays.sh GAME DATA_DIR REPLAYS_DIR INPUT_SCRIPT_LIBRARY
 set -u
-game=$(realpath "$1") data=$(realpath "$2") replays=$(realpath "$3")
+game=$(realpath "$1") data=$(realpath "$2") replays=$(realpath "$3") script=$(realpath "$4")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$data" || exit 1
@@ -83,4 +86,22 @@ for cut in $((size / 3)) $((size - 30)); do
         echo "ok: cut at $cut of $size bytes: $played whole passes as recorded; $(cat "$work/cut.err")"
     fi
 done
+
+# Killed without warning while recording.
+LD_PRELOAD=$script INPUT_SCRIPT=weapons INPUT_SCRIPT_PASS_MS=2 SDL_VIDEODRIVER=dummy \
+    SDL_AUDIODRIVER=dummy "$game" --record "$work/killed.dacrec" 2>/dev/null &
+pid=$!
+sleep 2
+kill -KILL $pid
+wait $pid 2>/dev/null
+"$game" --replay "$work/killed.dacrec" --headless >"$work/killed.out" 2>"$work/killed.err"
+status=$?
+played=$(sed -n 's/^passes //p' "$work/killed.out")
+if [ $status -ne 2 ] || ! grep -q "cut short: it ends after pass $played\$" "$work/killed.err" ||
+    [ "${played:-0}" -lt 10 ]; then
+    bad "killed recording: wanted status 2, at least 10 passes and where it ends; got status" \
+        "$status, '$played' passes: $(cat "$work/killed.err")"
+else
+    echo "ok: killed while recording: $played passes kept; $(cat "$work/killed.err")"
+fi
 exit $fail
