@@ -142,12 +142,15 @@ bool decodePayload(const Uint8* data, size_t pos, size_t end, Recording::Pass* o
         case SDL_KEYUP:
             e.key.type = e.type;
             e.key.state = e.type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-            e.key.keysym.sym = static_cast<SDLKey>(r.u16());
-            e.key.keysym.mod = static_cast<SDLMod>(r.u16());
-            if (r.ok && e.key.keysym.sym >= KEY_LIMIT) {
-                *why = "an event names key " + std::to_string(e.key.keysym.sym) +
-                       ", which does not exist";
-                return false;
+            {
+                // Checked before it becomes an SDLKey: the enumeration cannot hold any 16 bits.
+                Uint16 sym = r.u16();
+                e.key.keysym.mod = static_cast<SDLMod>(r.u16());
+                if (r.ok && sym >= KEY_LIMIT) {
+                    *why = "an event names key " + std::to_string(sym) + ", which does not exist";
+                    return false;
+                }
+                e.key.keysym.sym = static_cast<SDLKey>(sym);
             }
             break;
         case SDL_MOUSEMOTION:

@@ -400,9 +400,7 @@ void Replay::stop() {
     if (s.mode != OFF) {
         Timer::setClock(s.underlying);
     }
-    bool everyPass = s.everyPass;
     s = State();
-    s.everyPass = everyPass;
     currentLevel = nullptr;
 }
 
@@ -414,7 +412,6 @@ Uint64 Replay::finalStateChecksum() { return s.finalState; }
 Uint64 Replay::finalFrameChecksum() { return s.finalFrame; }
 Uint64 Replay::recordedStateChecksum() { return s.parsed.complete ? s.parsed.finalState : 0; }
 Uint64 Replay::recordedFrameChecksum() { return s.parsed.complete ? s.parsed.finalFrame : 0; }
-void Replay::printEveryPass(bool on) { s.everyPass = on; }
 
 int Replay::fromCommandLine(int argc, char** argv) {
     const char* record = nullptr;

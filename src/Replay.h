@@ -47,7 +47,6 @@ public:
     // The recording's own closing checksums (0 when the file has none).
     static Uint64 recordedStateChecksum();
     static Uint64 recordedFrameChecksum();
-    static void printEveryPass(bool on);
 
     // What a player sees and what the game decided, each as one number.
     static Uint64 frameChecksum(SDL_Surface* screen);
