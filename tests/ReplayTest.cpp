@@ -135,7 +135,7 @@ void expectSamePass(const Recording::Pass& want, const Recording::Pass& got, int
 
 // The checks every input must pass, whatever its bytes: one line of error, or chunks that all
 // decode and are no more than the bytes can hold.
-void checkParse(const std::vector<Uint8>& bytes, const char* what, long input) {
+void checkParse(const std::vector<Uint8>& bytes, const char* what, long input, long* accepted) {
     Recording::Parsed p = Recording::parse(bytes);
     if (!p.ok) {
         ASSERT_FALSE(p.error.empty()) << what << " input " << input;
@@ -144,6 +144,7 @@ void checkParse(const std::vector<Uint8>& bytes, const char* what, long input) {
     }
     ASSERT_TRUE(p.error.empty());
     ASSERT_LE(p.chunks.size() * 3, bytes.size()) << what << " input " << input;
+    ++*accepted;
     Recording::Pass pass;
     for (size_t i = 0; i < p.chunks.size(); i++) {
         ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass))
@@ -304,6 +305,7 @@ TEST(ReplayFormat, FuzzedRecordingsNeverCrashHangOrOverreach) {
     std::mt19937 rng(20261207);
     auto pick = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); };
     const Uint8 interesting[] = {0x00, 0x01, 0x7f, 0x80, 0xff, 'S', 'P', 'E', 2, 3, 4, 5, 6, 12};
+    long accepted = 0;
     for (long input = 0; input < inputs; input++) {
         std::vector<Uint8> bytes;
         if (input % 10 == 0) {
@@ -347,11 +349,16 @@ TEST(ReplayFormat, FuzzedRecordingsNeverCrashHangOrOverreach) {
                 }
             }
         }
-        checkParse(bytes, input % 10 == 0 ? "random" : "mutated", input);
+        checkParse(bytes, input % 10 == 0 ? "random" : "mutated", input, &accepted);
         if (HasFatalFailure()) {
             return;
         }
     }
+    // Both ways out must be well trodden, or the mutations only scratch the surface.
+    std::printf("fuzz: %ld inputs, %ld accepted, %ld refused\n", inputs, accepted,
+                inputs - accepted);
+    EXPECT_GT(accepted, inputs / 20);
+    EXPECT_GT(inputs - accepted, inputs / 5);
 }
 
 // A level recorded while a scripted player walks to the weapons and fires all of them (the
