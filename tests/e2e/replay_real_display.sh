@@ -95,3 +95,24 @@ status=$?
 [ $status -eq 0 ] || fail "playback on the display exited with $status"
 grep -q "ends differently" "$work/screen.log" && fail "playback on the display diverged"
 check screen
+
+# The viewer may stop a playback on the display with Escape: the game ends at once, status 0.
+full=$(sed -n 's/^passes //p' "$work/screen.out")
+SDL_AUDIODRIVER=dummy "$game" --replay "$work/x.dacrec" >"$work/stopped.out" 2>"$work/stopped.log" &
+game_pid=$!
+for _ in $(seq 300); do
+    xdotool search --name '^FPS = ' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+sleep 0.5
+xdotool key Escape
+for _ in $(seq 100); do kill -0 $game_pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $game_pid 2>/dev/null && fail "the playback did not stop 10 s after Escape"
+wait $game_pid
+status=$?
+game_pid=""
+stopped=$(sed -n 's/^passes //p' "$work/stopped.out")
+[ $status -eq 0 ] || fail "a playback stopped with Escape exited with $status"
+[ -n "$stopped" ] && [ "$stopped" -lt "$full" ] ||
+    fail "Escape did not stop the playback early ($stopped of $full passes)"
+echo "ok: Escape stopped the playback on the display after $stopped of $full passes"
