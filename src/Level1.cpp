@@ -12,6 +12,7 @@
 #include "ParticleEngine.h"
 #include "PathingBlocker.h"
 #include "Player.h"
+#include "Replay.h"
 #include "SlowZombie.h"
 #include "UziItem.h"
 
@@ -65,6 +66,7 @@ void Level1::startLevel() {
 int Level1::chosenFPS = 6000;
 
 void Level1::setUpWorld() {
+    Replay::beginLevel();
     FPS = chosenFPS;
     mapHeight = 1712;
     mapWidth = 2916;
@@ -111,7 +113,7 @@ void Level1::setUpWorld() {
     ownPlayer = player = new Player(imageHandler, mainScreen, collisionDetection);
     ownHud = hud = new HUD(imageHandler, mainScreen, player);
 
-    keystates = SDL_GetKeyState(NULL);
+    keystates = Replay::keyState();
 }
 
 // Survivors are pushed back from the top of the copy down, so the list's order flips every pass.
@@ -147,7 +149,7 @@ void Level1::dropDestroyedUnits() {
 }
 
 void Level1::handleEvents() {
-    while (SDL_PollEvent(&event)) {
+    while (Replay::pollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
             if (event.key.keysym.sym == SDLK_r) {
@@ -196,6 +198,10 @@ void Level1::handleHeldKeys() {
 }
 
 void Level1::runPass() {
+    if (!Replay::beginPass(this)) {
+        quit = true; // a recording being played back has run out
+        return;
+    }
     limiterTimer->start();
     dropDestroyedItems();
     dropDestroyedUnits();
@@ -254,6 +260,7 @@ void Level1::runPass() {
         SDL_WM_SetCaption(caption.str().c_str(), NULL);
         updateTimer->start();
     }
+    Replay::endPass(this);
 }
 
 // Clears the screen to black and paints the part of the map under the camera. Where the map

@@ -7,6 +7,7 @@
 #include "Game.h"
 #include "HUD.h"
 #include "Level1.h"
+#include "Replay.h"
 
 Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputCollision) {
     this->imageHandler = imageHandler;
@@ -16,7 +17,7 @@ Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputC
         path << "images/level1Images/player/player" << (k + 1) << ".png";
         images[k] = imageHandler->optimizeImage(path.str());
     }
-    keystates = SDL_GetKeyState(NULL);
+    keystates = Replay::keyState();
     mainScreen = screen;
     leftOut = rightOut = bottomOut = topOut = false;
     cameraLeftOut = cameraRightOut = cameraTopOut = cameraBottomOut = false;
@@ -72,7 +73,7 @@ void Player::move() {
                                       true);
     int mouseX = 0;
     int mouseY = 0;
-    SDL_GetMouseState(&mouseX, &mouseY);
+    Replay::mouseState(&mouseX, &mouseY);
 
     if (update->getTime() > updateSpeed) {
         if (keystates[SDLK_a] &&
@@ -153,7 +154,7 @@ void Player::cleanup() {
 void Player::fire1() {
     int mouseX = 0;
     int mouseY = 0;
-    SDL_GetMouseState(&mouseX, &mouseY);
+    Replay::mouseState(&mouseX, &mouseY);
     if (weapon == NULL) {
         return;
     }

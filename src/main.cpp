@@ -5,6 +5,7 @@
 
 #include "Game.h"
 #include "Level1.h"
+#include "Replay.h"
 
 #ifndef DEADACRE_VERSION
 #define DEADACRE_VERSION "unknown"
@@ -12,7 +13,8 @@
 
 static void printUsage(FILE* to) {
     std::fprintf(to,
-                 "Usage: deadacre [--windowed] [--fps N]\n"
+                 "Usage: deadacre [--windowed] [--fps N] [--record FILE]\n"
+                 "       deadacre --replay FILE [--headless [--frames]]\n"
                  "       deadacre --help | --version\n"
                  "\n"
                  "Dead Acre, a top-down action game. Walk with W A S D, aim with the mouse, fire\n"
@@ -22,6 +24,10 @@ static void printUsage(FILE* to) {
                  "  --windowed  play in a 1080x720 window instead of full screen\n"
                  "  --fps N     let the level draw at most N frames a second, 1 to 6000\n"
                  "              (default 6000: it never waits and keeps a processor busy)\n"
+                 "  --record FILE  write the game, pass by pass, to FILE as it is played\n"
+                 "  --replay FILE  play a recorded game back; the right button stops it\n"
+                 "  --headless  with --replay: play it back unseen, as fast as it goes, and\n"
+                 "              print the checksums of its end (--frames: of every pass)\n"
                  "  --help      show this help and exit\n"
                  "  --version   show the version and exit\n");
 }
@@ -71,12 +77,20 @@ int main(int argc, char** args) {
             if (!parseFps(arg + 6, &Level1::chosenFPS)) {
                 return usageError("--fps takes a whole number from 1 to 6000, not", arg + 6);
             }
+        } else if (std::strcmp(arg, "--record") == 0 || std::strcmp(arg, "--replay") == 0) {
+            i++; // the file, checked with the recording options below
+        } else if (std::strcmp(arg, "--headless") == 0 || std::strcmp(arg, "--frames") == 0) {
+            continue;
         } else {
             return usageError("unknown option", arg);
         }
     }
+    int early = Replay::fromCommandLine(argc, args);
+    if (early >= 0) {
+        return early;
+    }
     Game* game = new Game(windowed);
-    int status = game->exitStatus;
+    int status = Replay::finish(game->exitStatus);
     delete game;
     return status;
 }

@@ -6,6 +6,7 @@
 //   build/level_benchmark --scenario flame --count 2000   # one scenario, untimed (callgrind)
 //   build/level_benchmark --memory              # flamethrower memory after 10k vs 100k passes
 //   build/level_benchmark --plain               # the same table with the game's faster paths off
+//   build/level_benchmark --record FILE         # the same table while every pass is recorded
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
@@ -30,6 +31,7 @@
 #include "Level1.h"
 #include "ParticleEngine.h"
 #include "Player.h"
+#include "Replay.h"
 #include "Uzi.h"
 
 namespace {
@@ -287,6 +289,7 @@ int main(int argc, char** argv) {
     bool memory = false;
     int passes = 2000;
     int reps = 5;
+    const char* record = nullptr;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
         if (arg == "--scenario" && i + 1 < argc) {
@@ -301,10 +304,12 @@ int main(int argc, char** argv) {
             memory = true;
         } else if (arg == "--plain") {
             fastPaths = false; // the straightforward paths, for comparison
+        } else if (arg == "--record" && i + 1 < argc) {
+            record = argv[++i]; // what recording a game costs
         } else {
             fprintf(stderr,
                     "usage: %s [--passes N] [--reps N] [--scenario NAME --count N] "
-                    "[--memory] [--plain]\n",
+                    "[--memory] [--plain] [--record FILE]\n",
                     argv[0]);
             return 2;
         }
@@ -324,6 +329,10 @@ int main(int argc, char** argv) {
     camera.h = 720;
     Timer::setClock(readTicks);
     srand(1);
+    if (record != nullptr && !Replay::startRecording(record, readTicks)) {
+        fprintf(stderr, "%s\n", Replay::error().c_str());
+        return 1;
+    }
 
     int status = 0;
     if (memory) {
@@ -353,6 +362,7 @@ int main(int argc, char** argv) {
             fflush(stdout);
         }
     }
+    Replay::stop();
     delete imageHandler;
     Mix_CloseAudio();
     TTF_Quit();

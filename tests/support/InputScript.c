@@ -5,31 +5,36 @@
  *
  * The player walks one step per pass that comes more than 20 ms after its last step; the script
  * counts steps by the same rule, so the walk reaches the weapons lying on the map however fast
- * the passes run. Each phase is logged to standard error. */
+ * the passes run. Each phase is logged to standard error.
+ *
+ * INPUT_SCRIPT names the script (default "memcheck"; the others make the committed recordings
+ * in tests/replays/), and INPUT_SCRIPT_PASS_MS, when set, makes every pass at least that long,
+ * so that a recorded game of a few seconds holds a few thousand passes, not a hundred thousand. */
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
 #endif
 #include <SDL/SDL.h>
 #include <dlfcn.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 typedef int (*PollEvent)(SDL_Event*);
 
-enum Action { WALK, HOLD, CLICKS, FIRE, PRESS, QUIT };
+enum Action { WALK, HOLD, CLICKS, FIRE, PRESS, WAIT, QUIT };
 
 struct Phase {
     const char* name;
     enum Action action;
     SDLKey key; /* the key walked, held or pressed */
-    int amount; /* steps walked, passes held, clicks made, or milliseconds of fire */
+    int amount; /* steps walked, passes held, clicks made, or milliseconds of fire or wait */
     int mouseX, mouseY;
 };
 
 /* From (540, 600) with the view fixed by the pointer at (600, 400): right to the weapons' column,
  * up over the Glock to the Uzi, down to the flamethrower; then every weapon fired and the other
  * keys pressed. */
-static const struct Phase script[] = {
+static const struct Phase memcheckScript[] = {
     {"walk right to the weapons", WALK, SDLK_d, 48, 600, 400},
     {"walk up over the Uzi", WALK, SDLK_w, 43, 600, 400},
     {"walk down over the flamethrower", WALK, SDLK_s, 66, 600, 400},
@@ -48,7 +53,66 @@ static const struct Phase script[] = {
     {"hold space", HOLD, SDLK_SPACE, 20, 1079, 719},
     {"quit", QUIT, SDLK_UNKNOWN, 0, 0, 0},
 };
-static const int phaseCount = sizeof(script) / sizeof(script[0]);
+
+/* A long way round the map, the pointer swinging the view each leg. */
+static const struct Phase walkScript[] = {
+    {"walk right", WALK, SDLK_d, 120, 900, 360},
+    {"walk down", WALK, SDLK_s, 90, 540, 650},
+    {"walk left", WALK, SDLK_a, 150, 150, 360},
+    {"walk up", WALK, SDLK_w, 60, 540, 80},
+    {"look around", WAIT, SDLK_UNKNOWN, 300, 1079, 0},
+    {"look around", WAIT, SDLK_UNKNOWN, 300, 0, 719},
+    {"quit", QUIT, SDLK_UNKNOWN, 0, 0, 0},
+};
+
+/* Over the gold (the counter lights up, then fades) and down the column of the three potions;
+ * then the backpack is opened and two potions are drunk. */
+static const struct Phase backpackScript[] = {
+    {"walk right", WALK, SDLK_d, 50, 600, 400},
+    {"walk up over the gold", WALK, SDLK_w, 70, 600, 400},
+    {"walk left to the potions", WALK, SDLK_a, 68, 600, 400},
+    {"walk down over the potions", WALK, SDLK_s, 100, 600, 400},
+    {"open the backpack", PRESS, SDLK_t, 1, 600, 400},
+    {"look at it", WAIT, SDLK_UNKNOWN, 300, 600, 400},
+    {"drink a potion", PRESS, SDLK_c, 1, 600, 400},
+    {"drink another", PRESS, SDLK_c, 1, 600, 400},
+    {"close the backpack", PRESS, SDLK_t, 1, 600, 400},
+    {"watch the gold counter fade", WAIT, SDLK_UNKNOWN, 3000, 600, 400},
+    {"quit", QUIT, SDLK_UNKNOWN, 0, 0, 0},
+};
+
+/* Towards the zombies until they come and bite, then wait among them; the right button quits. */
+static const struct Phase zombieScript[] = {
+    {"walk up", WALK, SDLK_w, 70, 540, 360},
+    {"walk left to the zombies", WALK, SDLK_a, 60, 540, 360},
+    {"stand among them", WAIT, SDLK_UNKNOWN, 3500, 400, 300},
+    {"walk away", WALK, SDLK_d, 40, 400, 300},
+    {"quit with the right button", QUIT, SDLK_UNKNOWN, 1, 0, 0},
+};
+
+static const struct Phase* script = memcheckScript;
+static int phaseCount = sizeof(memcheckScript) / sizeof(memcheckScript[0]);
+static int passMs;
+
+static void chooseScript(void) {
+    const char* name = getenv("INPUT_SCRIPT");
+    const char* pace = getenv("INPUT_SCRIPT_PASS_MS");
+    passMs = pace ? atoi(pace) : 0;
+    if (name == NULL || strcmp(name, "memcheck") == 0) {
+        return;
+    }
+#define CHOOSE(n, s)                                                                               \
+    if (strcmp(name, n) == 0) {                                                                    \
+        script = s;                                                                                \
+        phaseCount = sizeof(s) / sizeof(s[0]);                                                     \
+        return;                                                                                    \
+    }
+    CHOOSE("walk", walkScript)
+    CHOOSE("backpack", backpackScript)
+    CHOOSE("zombies", zombieScript)
+    CHOOSE("weapons", memcheckScript)
+    fprintf(stderr, "input script: no script named %s; playing memcheck\n", name);
+}
 
 static int phase = -1;
 static int progress;      /* steps, passes, clicks or 0, within the phase */
@@ -97,6 +161,7 @@ static void act(void) {
     Uint32 now = SDL_GetTicks();
     Uint8* keys = SDL_GetKeyState(NULL);
     if (phase < 0) {
+        chooseScript();
         lastStep = now;
         nextPhase(now);
     }
@@ -132,8 +197,15 @@ static void act(void) {
             done = 1;
         }
         break;
+    case WAIT:
+        done = now - phaseStart >= (Uint32)p->amount;
+        break;
     case QUIT:
-        push(SDL_QUIT, 0, SDLK_UNKNOWN);
+        if (p->amount == 1) {
+            push(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, SDLK_UNKNOWN);
+        } else {
+            push(SDL_QUIT, 0, SDLK_UNKNOWN);
+        }
         fprintf(stderr, "input script: done\n");
         finished = 1;
         return;
@@ -150,6 +222,9 @@ int SDL_PollEvent(SDL_Event* event) {
     }
     if (!inPoll && !finished) {
         act();
+        if (passMs > 0) {
+            SDL_Delay((Uint32)passMs);
+        }
     }
     inPoll = 1;
     int got = real(event);

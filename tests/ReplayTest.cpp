@@ -1,0 +1,588 @@
+// Recording and playback: the file format against damaged and hostile bytes, a recorded level
+// played back pass for pass to the same pictures and decisions, and the committed recordings
+// doing what they were made to show.
+//
+//   REPLAY_FUZZ_INPUTS=1000000 ./game_tests --gtest_filter='Replay*Fuzz*'   (a longer fuzz run)
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "Backpack.h"
+#include "Game.h"
+#include "HUD.h"
+#include "Level1.h"
+#include "ParticleEngine.h"
+#include "Player.h"
+#include "Recording.h"
+#include "Replay.h"
+#include "support/TestSupport.h"
+
+using testsupport::FakeClock;
+
+namespace {
+
+std::vector<Uint8> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<Uint8>((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+}
+
+SDL_Event keyEvent(Uint8 type, SDLKey sym) {
+    SDL_Event e = {};
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = sym;
+    e.key.keysym.mod = KMOD_LSHIFT;
+    return e;
+}
+
+SDL_Event buttonEvent(Uint8 type, Uint8 button, Uint16 x, Uint16 y) {
+    SDL_Event e = {};
+    e.type = type;
+    e.button.type = type;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.button = button;
+    e.button.x = x;
+    e.button.y = y;
+    return e;
+}
+
+SDL_Event motionEvent(Uint16 x, Uint16 y, Sint16 xrel, Sint16 yrel) {
+    SDL_Event e = {};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.type = SDL_MOUSEMOTION;
+    e.motion.state = 1;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.xrel = xrel;
+    e.motion.yrel = yrel;
+    return e;
+}
+
+// A recording built straight from the format, every kind of field in it.
+Recording::Pass samplePass(int i) {
+    Recording::Pass p;
+    p.clock = {{static_cast<Uint32>(1000 + 7 * i), 3}, {static_cast<Uint32>(1001 + 7 * i), 40}};
+    if (i == 0) {
+        p.clock.push_back({0xfffffff0u, 1}); // the tick counter wrapping is only a change
+        p.clock.push_back({5, 2});
+    }
+    p.events.push_back(keyEvent(SDL_KEYDOWN, SDLK_r));
+    p.events.push_back(keyEvent(SDL_KEYUP, SDLK_UNDO));
+    p.events.push_back(buttonEvent(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 1079, 719));
+    p.events.push_back(buttonEvent(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 0, 0));
+    p.events.push_back(motionEvent(500, 300, -20, 7));
+    p.keys.push_back({static_cast<Uint16>(SDLK_w), static_cast<Uint8>(i % 2)});
+    p.mouse.push_back({static_cast<Uint16>(i % 1080), 719, 1});
+    p.mouse.push_back({0, 0, 0});
+    p.mouse.push_back({1079, static_cast<Uint16>(i % 720), 4});
+    return p;
+}
+
+std::vector<Uint8> sampleRecording(int passes, bool closed) {
+    std::vector<Uint8> out;
+    Recording::Header header;
+    header.gameVersion = "9.9";
+    header.dataChecksum = 0x0123456789abcdefull;
+    header.seed = 77;
+    Recording::encodeHeader(header, &out);
+    Recording::encodeChunk('S', samplePass(0), &out);
+    for (int i = 1; i <= passes; i++) {
+        Recording::encodeChunk('P', samplePass(i), &out);
+    }
+    if (closed) {
+        Recording::encodeEnd(static_cast<Uint32>(passes), 11, 22, &out);
+    }
+    return out;
+}
+
+void expectSamePass(const Recording::Pass& want, const Recording::Pass& got, int index) {
+    SCOPED_TRACE("chunk " + std::to_string(index));
+    ASSERT_EQ(want.clock.size(), got.clock.size());
+    for (size_t i = 0; i < want.clock.size(); i++) {
+        EXPECT_EQ(want.clock[i].value, got.clock[i].value);
+        EXPECT_EQ(want.clock[i].count, got.clock[i].count);
+    }
+    ASSERT_EQ(want.events.size(), got.events.size());
+    for (size_t i = 0; i < want.events.size(); i++) {
+        EXPECT_EQ(0, std::memcmp(&want.events[i], &got.events[i], sizeof(SDL_Event)))
+            << "event " << i << " of type " << int(want.events[i].type);
+    }
+    ASSERT_EQ(want.keys.size(), got.keys.size());
+    for (size_t i = 0; i < want.keys.size(); i++) {
+        EXPECT_EQ(want.keys[i].key, got.keys[i].key);
+        EXPECT_EQ(want.keys[i].down, got.keys[i].down);
+    }
+    ASSERT_EQ(want.mouse.size(), got.mouse.size());
+    for (size_t i = 0; i < want.mouse.size(); i++) {
+        EXPECT_EQ(want.mouse[i].x, got.mouse[i].x);
+        EXPECT_EQ(want.mouse[i].y, got.mouse[i].y);
+        EXPECT_EQ(want.mouse[i].buttons, got.mouse[i].buttons);
+    }
+}
+
+// The checks every input must pass, whatever its bytes: one line of error, or chunks that all
+// decode and are no more than the bytes can hold.
+void checkParse(const std::vector<Uint8>& bytes, const char* what, long input, long* accepted) {
+    Recording::Parsed p = Recording::parse(bytes);
+    if (!p.ok) {
+        ASSERT_FALSE(p.error.empty()) << what << " input " << input;
+        ASSERT_EQ(std::string::npos, p.error.find('\n')) << what << " input " << input;
+        return;
+    }
+    ASSERT_TRUE(p.error.empty());
+    ASSERT_LE(p.chunks.size() * 3, bytes.size()) << what << " input " << input;
+    ++*accepted;
+    Recording::Pass pass;
+    for (size_t i = 0; i < p.chunks.size(); i++) {
+        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass))
+            << what << " input " << input << " chunk " << i;
+    }
+}
+
+} // namespace
+
+TEST(ReplayFormat, WhatIsWrittenIsReadBackFieldForField) {
+    std::vector<Uint8> bytes = sampleRecording(5, true);
+    Recording::Parsed p = Recording::parse(bytes);
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.complete);
+    EXPECT_EQ(5u, p.passes());
+    EXPECT_EQ("9.9", p.header.gameVersion);
+    EXPECT_EQ(0x0123456789abcdefull, p.header.dataChecksum);
+    EXPECT_EQ(77u, p.header.seed);
+    EXPECT_EQ(11u, p.finalState);
+    EXPECT_EQ(22u, p.finalFrame);
+    Recording::Pass pass;
+    for (size_t i = 0; i < p.chunks.size(); i++) {
+        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass));
+        expectSamePass(samplePass(static_cast<int>(i)), pass, static_cast<int>(i));
+    }
+}
+
+// A game killed at any moment: the file stops at any byte. Every whole pass before the cut is
+// there, the file is not complete, and nothing is an error once the header is whole.
+TEST(ReplayFormat, ACutAtAnyByteKeepsTheWholePassesBeforeIt) {
+    std::vector<Uint8> full = sampleRecording(6, true);
+    Recording::Parsed whole = Recording::parse(full);
+    ASSERT_TRUE(whole.ok);
+    size_t headerEnd = whole.chunks[0];
+    for (size_t cut = 0; cut < full.size(); cut++) {
+        std::vector<Uint8> bytes(full.begin(), full.begin() + cut);
+        Recording::Parsed p = Recording::parse(bytes);
+        if (cut < headerEnd) {
+            EXPECT_FALSE(p.ok) << "cut at " << cut;
+            continue;
+        }
+        ASSERT_TRUE(p.ok) << "cut at " << cut << ": " << p.error;
+        EXPECT_FALSE(p.complete) << "cut at " << cut;
+        size_t wholeChunks = 0;
+        while (wholeChunks < whole.chunks.size() &&
+               (wholeChunks + 1 < whole.chunks.size() ? whole.chunks[wholeChunks + 1]
+                                                      : full.size() - 21) <= cut) {
+            wholeChunks++;
+        }
+        EXPECT_EQ(wholeChunks, p.chunks.size()) << "cut at " << cut;
+    }
+}
+
+TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
+    std::vector<Uint8> good = sampleRecording(3, true);
+    Recording::Parsed p = Recording::parse(good);
+    ASSERT_TRUE(p.ok);
+    size_t setUp = p.chunks[0];
+    // The set-up chunk: tag, one-byte length, then the clock run count.
+    ASSERT_EQ('S', good[setUp]);
+    ASSERT_LT(good[setUp + 1], 0x80);
+    size_t clockCount = setUp + 2;
+
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<Uint8>&)> damage;
+        const char* expected;
+    };
+    std::vector<Case> cases = {
+        {"magic", [](std::vector<Uint8>& b) { b[0] = 'X'; }, "wrong magic"},
+        {"newer format", [](std::vector<Uint8>& b) { b[8] = 2; }, "newer than this game reads"},
+        {"format 0", [](std::vector<Uint8>& b) { b[8] = 0; }, "format 0"},
+        {"clock count beyond the pass", [&](std::vector<Uint8>& b) { b[clockCount] = 0x7f; },
+         "clock reading count 127 is more than the pass holds"},
+        {"five-byte count",
+         [&](std::vector<Uint8>& b) {
+             b[clockCount] = 0xff;
+             b.insert(b.begin() + clockCount + 1, {0xff, 0xff, 0xff, 0x0f});
+             b[setUp + 1] += 4;
+         },
+         "more than the pass holds"},
+        {"unknown record", [&](std::vector<Uint8>& b) { b[setUp] = 'Q'; }, "unknown record type"},
+        {"pass before the set-up", [&](std::vector<Uint8>& b) { b[setUp] = 'P'; },
+         "before the level's set-up"},
+        {"data after the end", [](std::vector<Uint8>& b) { b.push_back(0); },
+         "data follows the closing record"},
+        {"pass count in the closing record", [](std::vector<Uint8>& b) { b[b.size() - 20] = 9; },
+         "counts 9 passes"},
+    };
+    for (const Case& c : cases) {
+        std::vector<Uint8> bytes = good;
+        c.damage(bytes);
+        Recording::Parsed bad = Recording::parse(bytes);
+        EXPECT_FALSE(bad.ok) << c.name;
+        EXPECT_NE(std::string::npos, bad.error.find(c.expected))
+            << c.name << ": got \"" << bad.error << "\"";
+    }
+
+    // Fields inside a pass, each made absurd in a pass of its own.
+    struct PassCase {
+        const char* name;
+        std::function<void(Recording::Pass&)> damage;
+        const char* expected;
+    };
+    std::vector<PassCase> passCases = {
+        {"unknown event type", [](Recording::Pass& q) { q.events[0].type = SDL_ACTIVEEVENT; },
+         "unknown event type"},
+        {"key beyond SDL's keys",
+         [](Recording::Pass& q) { q.events[0].key.keysym.sym = static_cast<SDLKey>(SDLK_LAST); },
+         "does not exist"},
+        {"button 0", [](Recording::Pass& q) { q.events[2].button.button = 0; }, "mouse button 0"},
+        {"button off the screen", [](Recording::Pass& q) { q.events[2].button.x = 1080; },
+         "off the screen"},
+        {"motion off the screen", [](Recording::Pass& q) { q.events[4].motion.y = 720; },
+         "off the screen"},
+        {"key change state 2", [](Recording::Pass& q) { q.keys[0].down = 2; }, "state 2"},
+        {"key change beyond SDL's keys", [](Recording::Pass& q) { q.keys[0].key = SDLK_LAST; },
+         "key change names key"},
+        {"mouse reading off the screen", [](Recording::Pass& q) { q.mouse[0].x = 5000; },
+         "off the screen"},
+        {"clock repeated zero times", [](Recording::Pass& q) { q.clock[0].count = 0; },
+         "zero times"},
+    };
+    for (const PassCase& c : passCases) {
+        std::vector<Uint8> bytes;
+        Recording::Header header;
+        Recording::encodeHeader(header, &bytes);
+        Recording::encodeChunk('S', samplePass(0), &bytes);
+        Recording::Pass pass = samplePass(1);
+        c.damage(pass);
+        Recording::encodeChunk('P', pass, &bytes);
+        Recording::Parsed bad = Recording::parse(bytes);
+        EXPECT_FALSE(bad.ok) << c.name;
+        EXPECT_EQ(0u, bad.error.find("pass 1: ")) << c.name << ": got \"" << bad.error << "\"";
+        EXPECT_NE(std::string::npos, bad.error.find(c.expected))
+            << c.name << ": got \"" << bad.error << "\"";
+    }
+}
+
+// Random bytes and mutations of a real recording: the parser answers every one with an error
+// line or chunks that decode, within the bytes it was given (the sanitizer build watches).
+TEST(ReplayFormat, FuzzedRecordingsNeverCrashHangOrOverreach) {
+    long inputs = 100000;
+    if (const char* n = std::getenv("REPLAY_FUZZ_INPUTS")) {
+        inputs = std::atol(n);
+    }
+    std::vector<Uint8> seedFile = readBytes(GAME_DATA_DIR "/../tests/replays/backpack.dacrec");
+    ASSERT_GT(seedFile.size(), 1000u) << "the committed recording is missing";
+    // A short real one keeps each input cheap: its header and first passes, closed again.
+    Recording::Parsed real = Recording::parse(seedFile);
+    ASSERT_TRUE(real.ok) << real.error;
+    std::vector<Uint8> shortReal(seedFile.begin(), seedFile.begin() + real.chunks[40]);
+    Recording::encodeEnd(39, 1, 2, &shortReal);
+    ASSERT_TRUE(Recording::parse(shortReal).complete);
+    std::vector<std::vector<Uint8>> seeds = {shortReal, sampleRecording(4, true),
+                                             sampleRecording(2, false)};
+
+    std::mt19937 rng(20261207);
+    auto pick = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); };
+    const Uint8 interesting[] = {0x00, 0x01, 0x7f, 0x80, 0xff, 'S', 'P', 'E', 2, 3, 4, 5, 6, 12};
+    long accepted = 0;
+    for (long input = 0; input < inputs; input++) {
+        std::vector<Uint8> bytes;
+        if (input % 10 == 0) {
+            // Pure noise, half of it behind a good magic and format so the chunks get read.
+            bytes.resize(pick(200));
+            for (Uint8& b : bytes) {
+                b = static_cast<Uint8>(rng());
+            }
+            if (input % 20 == 0) {
+                std::vector<Uint8> head(seeds[1].begin(), seeds[1].begin() + 10);
+                bytes.insert(bytes.begin(), head.begin(), head.end());
+            }
+        } else {
+            bytes = seeds[pick(seeds.size())];
+            int mutations = 1 + static_cast<int>(pick(4));
+            for (int m = 0; m < mutations && !bytes.empty(); m++) {
+                size_t at = pick(bytes.size());
+                switch (pick(6)) {
+                case 0:
+                    bytes[at] ^= static_cast<Uint8>(1u << pick(8));
+                    break;
+                case 1:
+                    bytes[at] = interesting[pick(sizeof(interesting))];
+                    break;
+                case 2:
+                    bytes.erase(bytes.begin() + at,
+                                bytes.begin() + std::min(bytes.size(), at + 1 + pick(8)));
+                    break;
+                case 3:
+                    bytes.insert(bytes.begin() + at, 1 + pick(8),
+                                 interesting[pick(sizeof(interesting))]);
+                    break;
+                case 4:
+                    bytes.resize(at);
+                    break;
+                default: {
+                    // A large varint dropped in where a count or length may be read.
+                    const Uint8 big[] = {0xff, 0xff, 0xff, 0xff, 0x0f};
+                    bytes.insert(bytes.begin() + at, big, big + 1 + pick(5));
+                }
+                }
+            }
+        }
+        checkParse(bytes, input % 10 == 0 ? "random" : "mutated", input, &accepted);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+    // Both ways out must be well trodden, or the mutations only scratch the surface.
+    std::printf("fuzz: %ld inputs, %ld accepted, %ld refused\n", inputs, accepted,
+                inputs - accepted);
+    EXPECT_GT(accepted, inputs / 20);
+    EXPECT_GT(inputs - accepted, inputs / 5);
+}
+
+// A level recorded while a scripted player walks to the weapons and fires all of them (the
+// flamethrower and the Uzi draw random numbers), then played back from the file: every pass
+// gives the same picture and the same game state, whatever the clock does during playback;
+// and recording changed nothing: the same script without recording gives the same passes.
+class ReplayLevel : public ::testing::Test {
+protected:
+    struct Pass {
+        Uint64 frame, state;
+    };
+
+    void SetUp() override {
+        // SDL's software cursor is drawn into the screen when a test moves the pointer, and put
+        // back from what it saved, which may be another test's screen; the game never moves it.
+        SDL_ShowCursor(SDL_DISABLE);
+        path = ::testing::TempDir() + "replay-level-" + std::to_string(getpid()) + ".dacrec";
+    }
+    void TearDown() override {
+        SDL_ShowCursor(SDL_ENABLE);
+        Replay::stop();
+        std::remove(path.c_str());
+        testsupport::releaseAllKeys();
+        testsupport::drainEvents();
+        testsupport::resetGameGlobals();
+    }
+
+    // Runs a fresh level to its end; before each pass, script(pass) may drive input and the
+    // clock. after(level) looks at each finished pass.
+    std::vector<Pass> play(const std::function<void(int)>& script,
+                           const std::function<void(Level1*)>& after = nullptr,
+                           bool checksums = true) {
+        testsupport::resetGameGlobals();
+        testsupport::releaseAllKeys();
+        testsupport::drainEvents();
+        testsupport::moveMouse(540, 360);
+        std::vector<Pass> passes;
+        Level1* level = new Level1(imageHandler, mainScreen, Level1::Manual());
+        level->setUpWorld();
+        for (int i = 0; !level->quit && i < 20000; i++) {
+            script(i);
+            size_t before = Replay::passesPlayed();
+            level->runPass();
+            if (level->quit && Replay::replayEnded() && Replay::passesPlayed() == before) {
+                break; // the recording ran out before this pass
+            }
+            passes.push_back({checksums ? Replay::frameChecksum(mainScreen) : 0,
+                              checksums ? Replay::stateChecksum(level) : 0});
+            if (after) {
+                after(level);
+            }
+        }
+        level->cleanup();
+        delete level;
+        return passes;
+    }
+
+    // Walk onto the three weapons, take each in turn and fire it, then quit.
+    static void weaponsScript(int pass) {
+        using namespace testsupport;
+        FakeClock::advance(pass % 3 == 0 ? 21 : 4);
+        struct Leg {
+            int until;
+            SDLKey key;
+        };
+        const Leg legs[] = {{150, SDLK_d}, {290, SDLK_w}, {510, SDLK_s}};
+        releaseAllKeys();
+        for (const Leg& leg : legs) {
+            if (pass < leg.until) {
+                holdKey(leg.key);
+                moveMouse(600, 400);
+                return;
+            }
+        }
+        if (pass == 520) {
+            holdKey(SDLK_3);
+            moveMouse(350, 250);
+            pushMouseButton(SDL_BUTTON_LEFT, true);
+        } else if (pass > 520 && pass < 700) {
+            moveMouse(350 + (pass % 40) * 5, 250);
+        } else if (pass == 700) {
+            pushMouseButton(SDL_BUTTON_LEFT, false);
+            holdKey(SDLK_2);
+        } else if (pass == 705) {
+            pushMouseButton(SDL_BUTTON_LEFT, true);
+        } else if (pass == 800) {
+            pushMouseButton(SDL_BUTTON_LEFT, false);
+            pushKeyDown(SDLK_r);
+            pushKeyDown(SDLK_t);
+        } else if (pass == 830) {
+            pushQuit();
+        }
+    }
+
+    std::string path;
+};
+
+TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
+    FakeClock::set(50000);
+    int mostProjectiles = 0;
+    std::vector<Pass> plain = play(weaponsScript, [&](Level1*) {
+        mostProjectiles =
+            std::max(mostProjectiles, static_cast<int>(particleEngine->projectiles.size()));
+    });
+    ASSERT_EQ(831u, plain.size());
+    ASSERT_GT(mostProjectiles, 20) << "the script never got the weapons firing";
+
+    FakeClock::set(50000);
+    ASSERT_TRUE(Replay::startRecording(path, FakeClock::read)) << Replay::error();
+    std::vector<Pass> recorded = play(weaponsScript);
+    Replay::stop();
+    ASSERT_EQ(plain.size(), recorded.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i].frame, recorded[i].frame) << "recording changed pass " << i + 1;
+        ASSERT_EQ(plain[i].state, recorded[i].state) << "recording changed pass " << i + 1;
+    }
+
+    std::vector<Uint8> bytes = readBytes(path);
+    Recording::Parsed parsed = Recording::parse(bytes);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    ASSERT_TRUE(parsed.complete);
+    EXPECT_EQ(plain.size(), parsed.passes());
+    EXPECT_EQ(plain.back().state, parsed.finalState);
+    EXPECT_EQ(plain.back().frame, parsed.finalFrame);
+
+    // Played back with a clock that runs quite differently, and no input at all.
+    FakeClock::set(7);
+    ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+    std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
+    EXPECT_TRUE(Replay::replayEnded());
+    EXPECT_FALSE(Replay::replayCutShort());
+    ASSERT_EQ(plain.size(), replayed.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
+        ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
+    }
+    EXPECT_EQ(parsed.finalState, Replay::finalStateChecksum());
+    EXPECT_EQ(parsed.finalFrame, Replay::finalFrameChecksum());
+    Replay::stop();
+
+    // Cut in the middle of pass 401: 400 passes play as recorded, then the level stops.
+    std::vector<Uint8> cut(bytes.begin(), bytes.begin() + parsed.chunks[401] + 3);
+    ASSERT_TRUE(Replay::startReplay(cut, true, FakeClock::read)) << Replay::error();
+    std::vector<Pass> partial = play([](int) {});
+    EXPECT_TRUE(Replay::replayCutShort());
+    EXPECT_EQ(400u, Replay::passesPlayed());
+    ASSERT_EQ(400u, partial.size());
+    EXPECT_EQ(plain[399].state, partial.back().state);
+    EXPECT_EQ(plain[399].frame, Replay::finalFrameChecksum());
+}
+
+// Accepted mutants of a real recording (odd clocks, events, keys and pointer readings, each
+// within its limits) are played through the real level: it runs to the end of the file.
+TEST_F(ReplayLevel, OddButValidRecordingsPlayThroughTheRealLevel) {
+    std::vector<Uint8> seedFile = readBytes(GAME_DATA_DIR "/../tests/replays/weapons.dacrec");
+    Recording::Parsed real = Recording::parse(seedFile);
+    ASSERT_TRUE(real.ok) << real.error;
+    ASSERT_GT(real.passes(), 30u);
+    std::vector<Uint8> head(seedFile.begin(), seedFile.begin() + real.chunks[30]);
+    std::mt19937 rng(16);
+    int played = 0;
+    for (int tries = 0; tries < 3000 && played < 25; tries++) {
+        std::vector<Uint8> bytes = head;
+        for (int m = 0; m < 3; m++) {
+            size_t at = real.chunks[0] + rng() % (bytes.size() - real.chunks[0]);
+            bytes[at] ^= static_cast<Uint8>(1u << (rng() % 8));
+        }
+        if (!Replay::startReplay(bytes, false, FakeClock::read)) {
+            continue;
+        }
+        Recording::Parsed parsed = Recording::parse(bytes);
+        std::vector<Pass> passes = play([](int) { FakeClock::advance(3); }, nullptr, false);
+        EXPECT_LE(passes.size(), parsed.passes());
+        EXPECT_TRUE(Replay::replayEnded());
+        Replay::stop();
+        played++;
+    }
+    EXPECT_EQ(25, played);
+}
+
+// The committed recordings, played here, end as they did when recorded, and each shows what it
+// was made for.
+TEST_F(ReplayLevel, TheCommittedRecordingsShowWhatTheyWereMadeFor) {
+    struct Seen {
+        double furthest = 0;
+        int weapons = 0, mostProjectiles = 0, mostPotions = 0, gold = 0;
+        double lowestHealth = 100;
+        bool goldLit = false, goldFadedOut = false, backpackOpened = false;
+    };
+    auto watch = [](Seen* seen) {
+        return [seen](Level1*) {
+            double dx = player->locationX - 540, dy = player->locationY - 600;
+            seen->furthest = std::max(seen->furthest, std::sqrt(dx * dx + dy * dy));
+            seen->weapons = static_cast<int>(player->backpack->weapons.size());
+            seen->mostProjectiles = std::max(seen->mostProjectiles,
+                                             static_cast<int>(particleEngine->projectiles.size()));
+            seen->mostPotions =
+                std::max(seen->mostPotions, static_cast<int>(player->backpack->items.size()));
+            seen->gold = player->getGold();
+            seen->lowestHealth = std::min(seen->lowestHealth, player->getHealth());
+            seen->goldLit = seen->goldLit || hud->alpha >= 255;
+            seen->goldFadedOut = seen->goldFadedOut || (seen->goldLit && hud->alpha <= 0);
+            seen->backpackOpened = seen->backpackOpened || hud->backpackOpen;
+        };
+    };
+    std::map<std::string, Seen> seen;
+    for (const char* name : {"walk", "weapons", "backpack", "zombies"}) {
+        SCOPED_TRACE(name);
+        std::vector<Uint8> bytes =
+            readBytes(std::string(GAME_DATA_DIR "/../tests/replays/") + name + ".dacrec");
+        ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+        play([](int) {}, watch(&seen[name]), false);
+        EXPECT_TRUE(Replay::replayEnded());
+        EXPECT_FALSE(Replay::replayCutShort());
+        EXPECT_EQ(Replay::recordedStateChecksum(), Replay::finalStateChecksum());
+        EXPECT_EQ(Replay::recordedFrameChecksum(), Replay::finalFrameChecksum());
+        Replay::stop();
+    }
+    EXPECT_GT(seen["walk"].furthest, 400);
+    EXPECT_EQ(3, seen["weapons"].weapons);
+    EXPECT_GT(seen["weapons"].mostProjectiles, 20);
+    EXPECT_GE(seen["backpack"].mostPotions, 2);
+    EXPECT_TRUE(seen["backpack"].backpackOpened);
+    EXPECT_GT(seen["backpack"].gold, 0);
+    EXPECT_TRUE(seen["backpack"].goldFadedOut);
+    EXPECT_LT(seen["zombies"].lowestHealth, 100);
+}

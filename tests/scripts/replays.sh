@@ -1,0 +1,107 @@
+#!/bin/bash
+# The committed recordings in tests/replays/ as regression tests: each is played back headless
+# and every pass's checksums must be the expected ones; the first differing pass is named.
+# Then damaged copies of one: a recording cut short plays its whole passes exactly and says
+# where it ends (status 2); a wrong magic, a newer format or other data files are refused with
+# one line (status 2).
+#
+# Last, a game killed while recording (by the input script, headless) keeps every pass but the
+# one it was in.
+#
+# usage: replays.sh GAME DATA_DIR REPLAYS_DIR INPUT_SCRIPT_LIBRARY
+set -u
+game=$(realpath "$1") data=$(realpath "$2") replays=$(realpath "$3") script=$(realpath "$4")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$data" || exit 1
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+for rec in "$replays"/*.dacrec; do
+    name=$(basename "$rec" .dacrec)
+    "$game" --replay "$rec" --headless --frames >"$work/$name.out" 2>"$work/$name.err"
+    status=$?
+    first=$(diff <(cat "$replays/$name.expected") "$work/$name.out" | head -n 3)
+    if [ -n "$first" ]; then
+        line=$(cmp "$replays/$name.expected" "$work/$name.out" 2>&1 | sed -n 's/.* line \([0-9]*\).*/\1/p')
+        bad "$name: the playback differs from $name.expected first at" \
+            "$(sed -n "${line:-1}p" "$replays/$name.expected" | cut -d' ' -f1-2)" \
+            "(line ${line:-?}):"
+        echo "$first" | sed 's/^/  /'
+    elif [ $status -ne 0 ] || [ -s "$work/$name.err" ]; then
+        bad "$name: status $status, stderr: $(cat "$work/$name.err")"
+    else
+        echo "ok: $name: $(tail -n 1 "$work/$name.out"), every pass as expected"
+    fi
+done
+
+# Damaged copies of the first recording.
+rec=$(ls "$replays"/*.dacrec | head -n 1)
+name=$(basename "$rec" .dacrec)
+size=$(stat -c %s "$rec")
+passes=$(tail -n 1 "$replays/$name.expected" | cut -d' ' -f2)
+
+# expect_refused FILE WORDS: status 2, one line on stderr containing WORDS, nothing played.
+expect_refused() {
+    "$game" --replay "$1" --headless >"$work/out" 2>"$work/err"
+    local status=$? lines
+    lines=$(wc -l <"$work/err")
+    if [ $status -ne 2 ] || [ "$lines" -ne 1 ] || ! grep -q "$2" "$work/err"; then
+        bad "$(basename "$1"): wanted status 2 and one line with '$2', got status $status:" \
+            "$(cat "$work/err")"
+    elif [ -s "$work/out" ]; then
+        bad "$(basename "$1"): refused, but it played: $(cat "$work/out")"
+    else
+        echo "ok: $(basename "$1"): $(cat "$work/err")"
+    fi
+}
+# patch FILE OFFSET BYTE: one byte of a copy of the recording replaced.
+patch() {
+    cp "$rec" "$1"
+    printf "\\x$3" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
+patch "$work/magic.dacrec" 0 58
+expect_refused "$work/magic.dacrec" "wrong magic"
+patch "$work/newer.dacrec" 9 7f
+expect_refused "$work/newer.dacrec" "newer than this game reads"
+version_length=$(od -An -tu1 -j 10 -N 1 "$rec" | tr -d ' ')
+patch "$work/data.dacrec" $((11 + version_length)) 00
+expect_refused "$work/data.dacrec" "other data files"
+
+# Cut at two places: the whole passes before the cut play exactly as in the full recording.
+for cut in $((size / 3)) $((size - 30)); do
+    head -c "$cut" "$rec" >"$work/cut.dacrec"
+    "$game" --replay "$work/cut.dacrec" --headless --frames >"$work/cut.out" 2>"$work/cut.err"
+    status=$?
+    played=$(sed -n 's/^passes //p' "$work/cut.out")
+    if [ $status -ne 2 ] || [ "$(wc -l <"$work/cut.err")" -ne 1 ] ||
+        ! grep -q "cut short: it ends after pass $played\$" "$work/cut.err"; then
+        bad "cut at $cut bytes: wanted status 2 and 'ends after pass $played', got status" \
+            "$status: $(cat "$work/cut.err")"
+    elif [ -z "$played" ] || [ "$played" -ge "$passes" ] || [ "$played" -lt 1 ]; then
+        bad "cut at $cut bytes: played '$played' passes of $passes"
+    elif ! head -n "$played" "$replays/$name.expected" | cmp -s - <(head -n "$played" "$work/cut.out"); then
+        bad "cut at $cut bytes: the $played whole passes do not play as in the full recording"
+    else
+        echo "ok: cut at $cut of $size bytes: $played whole passes as recorded; $(cat "$work/cut.err")"
+    fi
+done
+
+# Killed without warning while recording.
+LD_PRELOAD=$script INPUT_SCRIPT=weapons INPUT_SCRIPT_PASS_MS=2 SDL_VIDEODRIVER=dummy \
+    SDL_AUDIODRIVER=dummy "$game" --record "$work/killed.dacrec" 2>/dev/null &
+pid=$!
+sleep 2
+kill -KILL $pid
+wait $pid 2>/dev/null
+"$game" --replay "$work/killed.dacrec" --headless >"$work/killed.out" 2>"$work/killed.err"
+status=$?
+played=$(sed -n 's/^passes //p' "$work/killed.out")
+if [ $status -ne 2 ] || ! grep -q "cut short: it ends after pass $played\$" "$work/killed.err" ||
+    [ "${played:-0}" -lt 10 ]; then
+    bad "killed recording: wanted status 2, at least 10 passes and where it ends; got status" \
+        "$status, '$played' passes: $(cat "$work/killed.err")"
+else
+    echo "ok: killed while recording: $played passes kept; $(cat "$work/killed.err")"
+fi
+exit $fail
