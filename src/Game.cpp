@@ -2,7 +2,9 @@
 
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "mainMenu.h"
 
@@ -12,11 +14,35 @@ int mapHeight;
 SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
 bool fastPaths = true;
+volatile sig_atomic_t quitSignal = 0;
+
+static void noteQuitSignal(int signalNumber) { quitSignal = signalNumber; }
+
+// SDL's own handlers shut SDL down, or queue an event, inside the handler, which can deadlock in
+// Xlib. The game's handler only notes the signal; the level ends at its next pass as on a window
+// close, and everything is released on the way out. A signal already ignored when the game
+// starts (nohup, a background job) stays ignored; crash signals keep their default action.
+static void catchQuitSignals() {
+    const int quitSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+    for (int signalNumber : quitSignals) {
+        struct sigaction action;
+        if (sigaction(signalNumber, NULL, &action) == 0 && action.sa_handler == SIG_IGN) {
+            continue;
+        }
+        std::memset(&action, 0, sizeof action);
+        action.sa_handler = noteQuitSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(signalNumber, &action, NULL);
+    }
+}
 
 Game::Game()
     : SCREEN_WIDTH(1080), SCREEN_HEIGHT(720), SCREEN_BPP(32), FRAMES_PER_SECOND(60), exitStatus(0) {
     imageHandler = new ImageLoader();
-    if (SDL_Init(SDL_INIT_EVERYTHING) < 0) {
+    // Before SDL_Init, so that SDL leaves these signals to the game.
+    catchQuitSignals();
+    if (SDL_Init(SDL_INIT_EVERYTHING | SDL_INIT_NOPARACHUTE) < 0) {
         failStartup("SDL could not be initialised");
         return;
     }
