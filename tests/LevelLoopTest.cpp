@@ -1,4 +1,5 @@
 #include <climits>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -139,6 +140,15 @@ TEST_F(LevelLoop, MouseButtonsFireQuitAndStopContinuousFire) {
 TEST_F(LevelLoop, CloseEventEndsTheLevel) {
     pushQuit();
     runPasses(1);
+    EXPECT_TRUE(level->quit);
+}
+
+TEST_F(LevelLoop, ANotedSignalEndsTheLevelAfterThePass) {
+    runPasses(1);
+    EXPECT_FALSE(level->quit);
+    quitSignal = SIGHUP;
+    runPasses(1);
+    quitSignal = 0;
     EXPECT_TRUE(level->quit);
 }
 
