@@ -9,7 +9,7 @@
 # Assets loaded as the level starts are broken one at a time, and the game is signalled a moment
 # after the menu's caption: the level is set up and plays at least one pass before it ends.
 # The weapons load their pictures and sounds only when picked up, so those are broken all at
-# once per kind, and the preloaded input script walks over the weapons and fires the pistol
+# once per kind, and the preloaded input script walks over the weapons and fires the pistol once.the pistol
 # before the signal.
 #
 # usage: broken_data.sh GAME CAPTION_SPY INPUT_SCRIPT DATA_DIR [JOBS]
@@ -147,8 +147,8 @@ run_case() { # KIND FILE... (a group of weapon files is run with the input scrip
     local waited=0 why=""
     while :; do
         if [ $# -gt 1 ]; then
-            # The weapons are all picked up and the pistol fired.
-            grep -q '^input script: reload' "$out" && break
+            # The weapons are all picked up; the pistol fires its first shot in this phase.
+            grep -q '^input script: fire the Glock' "$out" 2>/dev/null && break
         else
             [ -s "$log" ] && break
         fi
