@@ -9,8 +9,8 @@
 # Assets loaded as the level starts are broken one at a time, and the game is signalled a moment
 # after the menu's caption: the level is set up and plays at least one pass before it ends.
 # The weapons load their pictures and sounds only when picked up, so those are broken all at
-# once per kind, and the preloaded input script walks over the weapons and fires the pistol once.the pistol
-# before the signal.
+# once per kind, and the preloaded input script walks over the weapons and starts firing the
+# pistol before the signal.
 #
 # usage: broken_data.sh GAME CAPTION_SPY INPUT_SCRIPT DATA_DIR [JOBS]
 # BROKEN_ONLY=<regex> restricts the cases (e.g. BROKEN_ONLY='loop .*wav'); the broken files are
