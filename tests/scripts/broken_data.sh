@@ -221,7 +221,7 @@ if [ "$(id -u)" -eq 0 ]; then
     mkdir -p "$shared"
     cp -r "$data" "$shared/data"
     cp "$game" "$spy" "$inputscript" "$shared/"
-    supp=$(printf '%s' "${LSAN_OPTIONS:-}" | sed -n 's/.*suppressions=\([^:]*\).*/\1/p')
+    supp=$(printf '%s' "${LSAN_OPTIONS:-}" | tr ':' '\n' | sed -n 's/^suppressions=//p' | tail -n 1)
     if [ -n "$supp" ]; then
         cp "$supp" "$shared/lsan.supp"
         shared_supp=$shared/lsan.supp
