@@ -5,11 +5,12 @@
 #include "HUD.h"
 #include "Level1.h"
 #include "Player.h"
+#include "SoundLoader.h"
 #include "Uzi.h"
 
 Backpack::Backpack(Player* input) {
-    gold = Mix_LoadWAV_RW(SDL_RWFromFile("sounds/itemSounds/goldPickup.wav", "rb"), 1);
-    healthPotion = Mix_LoadWAV_RW(SDL_RWFromFile("sounds/itemSounds/healthPotion.wav", "rb"), 1);
+    gold = SoundLoader::load("sounds/itemSounds/goldPickup.wav");
+    healthPotion = SoundLoader::load("sounds/itemSounds/healthPotion.wav");
     player = input;
     storageSpace = 24;
     weapons.resize(3, NULL);

@@ -1,9 +1,12 @@
 #include "Flamethrower.h"
 
+#include <climits>
+
 #include "FireParticle.h"
 #include "Game.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
+#include "SoundLoader.h"
 
 Flamethrower::Flamethrower() {
     flameParticles = NULL;
@@ -14,7 +17,7 @@ Flamethrower::Flamethrower() {
     gray = imageHandler->optimizeImage("images/particleImages/gray.png");
     darkGray = imageHandler->optimizeImage("images/particleImages/darkGray.png");
     white = imageHandler->optimizeImage("images/particleImages/white.png");
-    shot = Mix_LoadWAV_RW(SDL_RWFromFile("sounds/gunSounds/flamethrower.wav", "rb"), 1);
+    shot = SoundLoader::load("sounds/gunSounds/flamethrower.wav");
     frame = 0;
     ani = 0;
     clip = 50;
@@ -38,13 +41,19 @@ int Flamethrower::getAmmo() { return 0; }
 void Flamethrower::fire(int x, int y, int mx, int my) {
     SDL_Surface* colours[3] = {red, yellow, orange};
     particleEngine->addProjectiles(new FireParticle(colours[frame % 3], x, y, mx, my, 1));
-    clip--;
+    // The fuel count goes below zero for as long as fire is held, but stops at the lowest int
+    // (after 2^31 shots, days of fire) instead of overflowing.
+    if (clip > INT_MIN) {
+        clip--;
+    }
     if (ani == 30) {
         Mix_PlayChannelTimed(-1, shot, 0, -1);
         ani = 0;
     }
     ani++;
-    frame++;
+    // At the top of its range the shot count starts again from the colour that comes next, so
+    // the cycle runs on unbroken and frame % 3 never goes negative.
+    frame = frame < INT_MAX ? frame + 1 : (INT_MAX % 3 + 1) % 3;
 }
 
 void Flamethrower::reload() {}

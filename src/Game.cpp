@@ -2,8 +2,10 @@
 
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "mainMenu.h"
 
@@ -13,6 +15,28 @@ int mapHeight;
 SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
 bool fastPaths = true;
+volatile sig_atomic_t quitSignal = 0;
+
+static void noteQuitSignal(int signalNumber) { quitSignal = signalNumber; }
+
+// SDL's own handlers shut SDL down, or queue an event, inside the handler, which can deadlock in
+// Xlib. The game's handler only notes the signal; the level ends at its next pass as on a window
+// close, and everything is released on the way out. A signal already ignored when the game
+// starts (nohup, a background job) stays ignored; crash signals keep their default action.
+static void catchQuitSignals() {
+    const int quitSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+    for (int signalNumber : quitSignals) {
+        struct sigaction action;
+        if (sigaction(signalNumber, NULL, &action) == 0 && action.sa_handler == SIG_IGN) {
+            continue;
+        }
+        std::memset(&action, 0, sizeof action);
+        action.sa_handler = noteQuitSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(signalNumber, &action, NULL);
+    }
+}
 
 Game::Game() : Game(false) {}
 
@@ -23,7 +47,9 @@ Game::Game(bool windowed)
     if (exitStatus != 0) {
         return;
     }
-    if (SDL_Init(SDL_INIT_EVERYTHING) < 0) {
+    // Before SDL_Init, so that SDL leaves these signals to the game.
+    catchQuitSignals();
+    if (SDL_Init(SDL_INIT_EVERYTHING | SDL_INIT_NOPARACHUTE) < 0) {
         if (x11Chosen) {
             std::fprintf(stderr,
                          "deadacre: cannot start: no X display: cannot connect to X server '%s'\n",

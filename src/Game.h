@@ -2,6 +2,7 @@
 #define GAME_H
 
 #include <SDL/SDL.h>
+#include <csignal>
 
 #include "ImageLoader.h"
 
@@ -14,6 +15,9 @@ extern ImageLoader* imageHandler;
 // Selects the faster drawing paths, which leave every painted pixel and every game decision as
 // the plain ones do; a test switches them off to prove exactly that.
 extern bool fastPaths;
+// Non-zero once a terminating signal (interrupt, terminate, quit, hang-up) has arrived: the
+// level's loop and the menu read it and end as on a window close.
+extern volatile sig_atomic_t quitSignal;
 
 // Brings the libraries up, runs the front end inside its constructor, and brings them down.
 class Game {

@@ -4,15 +4,12 @@
 #include "Game.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
-
-static Mix_Chunk* loadSound(const char* path) {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
-}
+#include "SoundLoader.h"
 
 Glock::Glock() {
-    noAmmo = loadSound("sounds/gunSounds/noAmmo.wav");
-    shot = loadSound("sounds/gunSounds/glockShot.wav");
-    reloadGun = loadSound("sounds/gunSounds/glockReload.wav");
+    noAmmo = SoundLoader::load("sounds/gunSounds/noAmmo.wav");
+    shot = SoundLoader::load("sounds/gunSounds/glockShot.wav");
+    reloadGun = SoundLoader::load("sounds/gunSounds/glockReload.wav");
     weaponPic = imageHandler->optimizeImage("images/HUDImages/glock.png");
     blowBack = new Timer();
     reloadTime = new Timer();

@@ -1,5 +1,6 @@
 #include "Level1.h"
 
+#include <climits>
 #include <sstream>
 
 #include "Collision.h"
@@ -178,6 +179,9 @@ void Level1::handleEvents() {
             break;
         }
     }
+    if (quitSignal) {
+        quit = true;
+    }
 }
 
 void Level1::handleHeldKeys() {
@@ -246,6 +250,13 @@ void Level1::runPass() {
     particleEngine->draw();
 
     SDL_Flip(mainScreen);
+    // Before the pass count or the clock of the mean rate runs out of range (2^31 passes, 24.8
+    // days), both start again: the caption goes on showing a true mean rate.
+    if (frameCount == INT_MAX || fpsTimer->getTime() == INT_MAX) {
+        frameCount = 0;
+        fpsTimer->start();
+        updateTimer->start();
+    }
     frameCount++;
 
     // By default the budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as

@@ -7,15 +7,12 @@
 #include "Game.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
-
-static Mix_Chunk* loadSound(const char* path) {
-    return Mix_LoadWAV_RW(SDL_RWFromFile(path, "rb"), 1);
-}
+#include "SoundLoader.h"
 
 Uzi::Uzi() {
-    noAmmo = loadSound("sounds/gunSounds/noAmmo.wav");
-    shot = loadSound("sounds/gunSounds/uziShot.wav");
-    reloadGun = loadSound("sounds/gunSounds/glockReload.wav");
+    noAmmo = SoundLoader::load("sounds/gunSounds/noAmmo.wav");
+    shot = SoundLoader::load("sounds/gunSounds/uziShot.wav");
+    reloadGun = SoundLoader::load("sounds/gunSounds/glockReload.wav");
     weaponPic = imageHandler->optimizeImage("images/HUDImages/uzi.png");
     blowBack = new Timer();
     reloadTime = new Timer();

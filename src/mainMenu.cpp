@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "Game.h"
 #include "Level1.h"
 #include "Timer.h"
 
@@ -56,7 +57,7 @@ void mainMenu::startMenu() {
         while (SDL_PollEvent(&event)) {
             SDL_GetMouseState(&mouseX, &mouseY);
             if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT &&
-                insideStartButton(mouseX, mouseY)) {
+                insideStartButton(mouseX, mouseY) && !quitSignal) {
                 levels.push_back(new Level1(imageHandler, mainScreen));
                 quit = true;
             } else if (event.type == SDL_QUIT) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 
 #include "Bullet.h"
@@ -164,6 +165,24 @@ TEST_F(FlameTest, FlamethrowerCyclesColoursSoundsEveryThirtiethCallAndBurnsPastE
     }
     EXPECT_EQ(61u, engine.projectiles.size()) << "fuel below zero never stops it";
     EXPECT_EQ(-11, flame.getClipSize());
+}
+
+// Days of holding fire bring the shot count and the fuel to the ends of the int range; the
+// colour cycle runs on unbroken and the fuel stays at its lowest value.
+TEST_F(FlameTest, FlamethrowerCountersRunPastTheEndsOfTheirRange) {
+    Flamethrower flame;
+    ASSERT_NE(nullptr, flame.red);
+    flame.frame = INT_MAX - 3; // the shot that gives yellow
+    flame.clip = INT_MIN + 2;
+    for (int call = 0; call < 9; call++) {
+        flame.fire(500, 300, 700, 300);
+    }
+    for (int i = 0; i < 9; i++) {
+        SDL_Surface* expected[3] = {flame.yellow, flame.orange, flame.red};
+        EXPECT_EQ(expected[i % 3], particle(i)->picture) << "particle " << i;
+    }
+    EXPECT_EQ(INT_MIN, flame.getClipSize());
+    EXPECT_GE(flame.frame, 0);
 }
 
 TEST_F(FlameTest, RetiredParticlesLeaveTheSharedPicturesAlone) {

@@ -1,3 +1,5 @@
+#include <climits>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -141,6 +143,15 @@ TEST_F(LevelLoop, CloseEventEndsTheLevel) {
     EXPECT_TRUE(level->quit);
 }
 
+TEST_F(LevelLoop, ANotedSignalEndsTheLevelAfterThePass) {
+    runPasses(1);
+    EXPECT_FALSE(level->quit);
+    quitSignal = SIGHUP;
+    runPasses(1);
+    quitSignal = 0;
+    EXPECT_TRUE(level->quit);
+}
+
 TEST_F(LevelLoop, HeldKeysActEveryPass) {
     holdKey(SDLK_SPACE);
     runPasses(5);
@@ -179,4 +190,29 @@ TEST_F(LevelLoop, CaptionShowsTheMeanRateAboutOnceASecond) {
     SDL_WM_GetCaption(&title, nullptr);
     // 501 passes in 1002 ms
     EXPECT_STREQ("FPS = 500", title);
+}
+
+// Days of uncapped play bring the pass count, and weeks the clock of the mean rate, to the ends of
+// their ranges; the caption goes on showing the mean rate since they started again.
+TEST_F(LevelLoop, CaptionKeepsAMeanRateWhenItsCountersReachTheirLimits) {
+    char* title = nullptr;
+    level->frameCount = INT_MAX - 3;
+    runPasses(10);      // the count starts again in the fourth of these
+    runPasses(1, 1001); // 8 passes in 1007 ms since then
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_STREQ("FPS = 7.94439", title);
+
+    level->fpsTimer->startingTime = FakeClock::ticks + 1 - INT_MAX;
+    runPasses(5);       // the clock reads INT_MAX ms in the first of these and starts again
+    runPasses(1, 1001); // 6 passes in 1005 ms
+    SDL_WM_GetCaption(&title, nullptr);
+    EXPECT_STREQ("FPS = 5.97015", title);
+}
+
+TEST_F(LevelLoop, HealthUnderHeldSpaceHasNoLowerLimit) {
+    player->health = -9007199254740000.0; // about -2^53, where a double still counts in ones
+    holdKey(SDLK_SPACE);
+    runPasses(5);
+    releaseKey(SDLK_SPACE);
+    EXPECT_DOUBLE_EQ(-9007199254740005.0, player->getHealth());
 }
