@@ -52,6 +52,7 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownHud = NULL;
     cleanedUp = false;
     mapViewPainted = false;
+    partialUpdate = false;
 }
 
 void Level1::startLevel() {
@@ -235,7 +236,7 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    SDL_Flip(mainScreen);
+    showFrame();
     frameCount++;
 
     // The budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as it can.
@@ -255,6 +256,7 @@ void Level1::runPass() {
 // is a plain opaque picture the fast path paints the same pixels without clearing what the map
 // is about to cover: it blackens only the strips outside the rectangle the blit fills.
 void Level1::paintMapView() {
+    partialUpdate = false;
     SDL_Surface* map = images[0];
     Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
     if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
@@ -288,7 +290,7 @@ void Level1::paintMapView() {
         {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
     for (SDL_Rect& strip : strips) {
         if (strip.w > 0 && strip.h > 0) {
-            SDL_FillRect(mainScreen, &strip, black);
+            ImageLoader::fillArea(mainScreen, strip, black);
         }
     }
     imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
@@ -307,12 +309,36 @@ bool Level1::restoreMapUnderPaintings(Uint32 black) {
     }
     for (int i = 0; i < count; i++) {
         SDL_Rect area = areas[i];
-        SDL_FillRect(mainScreen, &area, black);
         SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
                          static_cast<Sint16>(camera.y + area.y), area.w, area.h};
+        // Black is needed only where the map does not reach: past its edges.
+        SDL_Rect covered;
+        int srcX, srcY;
+        if (!ImageLoader::blitArea(images[0], &part, mainScreen, area.x, area.y, &covered, &srcX,
+                                   &srcY) ||
+            covered.x != area.x || covered.y != area.y || covered.w != area.w ||
+            covered.h != area.h) {
+            ImageLoader::fillArea(mainScreen, area, black);
+        }
         imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
     }
+    // What changes on the display this pass: these areas, put back, and what is painted next.
+    changedAreas.assign(areas, areas + count);
+    partialUpdate = true;
     return true;
+}
+
+// With the view where it was, the screen differs from what the display shows only in the areas
+// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
+void Level1::showFrame() {
+    const SDL_Rect* painted;
+    int count;
+    if (!fastPaths || !partialUpdate || !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
+        SDL_Flip(mainScreen);
+        return;
+    }
+    changedAreas.insert(changedAreas.end(), painted, painted + count);
+    SDL_UpdateRects(mainScreen, static_cast<int>(changedAreas.size()), changedAreas.data());
 }
 
 void Level1::cleanup() {
