@@ -18,12 +18,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
 #include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -226,8 +228,9 @@ double serverMicros() {
     return ticks * 1e6 / sysconf(_SC_CLK_TCK);
 }
 
-// Starts Xvfb on a free display of its own choosing and points SDL at it.
-bool startXServer() {
+// Starts Xvfb on a free display of its own choosing and points SDL at it. With a folder, the
+// server keeps its screen there as a memory-mapped XWD file.
+bool startXServer(const std::string& frameBufferDir) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
         return false;
@@ -235,9 +238,19 @@ bool startXServer() {
     pid_t pid = fork();
     if (pid == 0) {
         close(pipeFds[0]);
+        int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) {
+            dup2(quiet, 2); // its complaints about displays in use while it picks one
+        }
         std::string fd = std::to_string(pipeFds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1080x720x24", "-nolisten",
-               "tcp", "-noreset", static_cast<char*>(NULL));
+        std::vector<const char*> args = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
+                                         "1080x720x24", "-nolisten",  "tcp",      "-noreset"};
+        if (!frameBufferDir.empty()) {
+            args.push_back("-fbdir");
+            args.push_back(frameBufferDir.c_str());
+        }
+        args.push_back(NULL);
+        execvp("Xvfb", const_cast<char* const*>(args.data()));
         _exit(127);
     }
     close(pipeFds[1]);
@@ -426,6 +439,73 @@ void runUntimed(const Scenario& s, int passes) {
     endLevel(level);
 }
 
+// Plays every scenario on the X server and after every pass compares what the server shows (its
+// screen file) with the game's own surface: what the partial updates leave out would show here.
+int displayCheck(const std::string& frameBufferFile, int passes) {
+    int fd = open(frameBufferFile.c_str(), O_RDONLY);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size < 100) {
+        fprintf(stderr, "no screen file %s\n", frameBufferFile.c_str());
+        return 1;
+    }
+    const Uint8* file = static_cast<const Uint8*>(
+        mmap(NULL, static_cast<size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0));
+    close(fd);
+    if (file == MAP_FAILED) {
+        return 1;
+    }
+    // The XWD header's numbers are big-endian 32-bit words.
+    auto word = [&](int index) {
+        const Uint8* p = file + index * 4;
+        return static_cast<Uint32>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+    };
+    Uint32 headerSize = word(0), bitsPerPixel = word(11), bytesPerLine = word(12);
+    Uint32 width = word(4), height = word(5), colours = word(19);
+    const Uint8* image = file + headerSize + colours * 12;
+    if (bitsPerPixel != 32 || width != 1080 || height != 720 ||
+        image + static_cast<size_t>(bytesPerLine) * height > file + info.st_size) {
+        fprintf(stderr, "unexpected screen file: %u bpp, %u x %u\n", bitsPerPixel, width, height);
+        return 1;
+    }
+    SDL_ShowCursor(SDL_DISABLE); // the server would draw its pointer into the picture
+    int failures = 0;
+    for (const Scenario& s : scenarios()) {
+        Level1* level = freshLevel();
+        s.prepare(*level);
+        int still = 0, differing = 0, firstDiffering = -1;
+        SDL_Rect last = camera;
+        for (int i = 0; i < s.warmup / 10 + passes; i++) {
+            ticks += kStepMs;
+            s.beforePass(*level, i);
+            level->runPass();
+            still += camera.x == last.x && camera.y == last.y;
+            last = camera;
+            bool same = true;
+            for (int y = 0; y < 720 && same; y++) {
+                const Uint32* shown = reinterpret_cast<const Uint32*>(image + y * bytesPerLine);
+                const Uint32* painted = reinterpret_cast<const Uint32*>(
+                    static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch);
+                for (int x = 0; x < 1080; x++) {
+                    if ((shown[x] ^ painted[x]) & 0xffffff) {
+                        same = false;
+                        break;
+                    }
+                }
+            }
+            if (!same && differing++ == 0) {
+                firstDiffering = i;
+            }
+        }
+        printf("%-10s %5d passes, %5d with the view still, %d shown differently%s\n",
+               s.name.c_str(), s.warmup / 10 + passes, still, differing,
+               differing ? (" (first: pass " + std::to_string(firstDiffering) + ")").c_str() : "");
+        failures += differing > 0;
+        endLevel(level);
+    }
+    munmap(const_cast<Uint8*>(file), static_cast<size_t>(info.st_size));
+    return failures == 0 ? 0 : 1;
+}
+
 int memoryCheck() {
     Scenario flame;
     for (const Scenario& s : scenarios()) {
@@ -465,7 +545,7 @@ int memoryCheck() {
 int main(int argc, char** argv) {
     std::string only;
     int count = 0;
-    bool memory = false, x11 = false;
+    bool memory = false, x11 = false, checkDisplay = false;
     int passes = 0, reps = 7;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
@@ -481,11 +561,14 @@ int main(int argc, char** argv) {
             memory = true;
         } else if (arg == "--x11") {
             x11 = true;
+        } else if (arg == "--check-display") {
+            checkDisplay = true;
         } else if (arg == "--plain") {
             fastPaths = false; // the straightforward paths, for comparison
         } else {
             fprintf(stderr,
-                    "usage: %s [--x11] [--passes N] [--reps N] [--scenario NAME [--count N]] "
+                    "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario NAME "
+                    "[--count N]] "
                     "[--memory] [--plain]\n",
                     argv[0]);
             return 2;
@@ -493,11 +576,20 @@ int main(int argc, char** argv) {
     }
     // On X the server's time is read in clock ticks, so its stretches must be long.
     if (passes <= 0) {
-        passes = x11 ? 2000 : 500;
+        passes = checkDisplay ? 400 : x11 ? 2000 : 500;
     }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (x11 && !startXServer()) {
+    char screenDir[] = "/tmp/level-benchmark-XXXXXX";
+    std::string frameBufferDir;
+    if (checkDisplay) {
+        x11 = true;
+        if (mkdtemp(screenDir) == NULL) {
+            return 1;
+        }
+        frameBufferDir = screenDir;
+    }
+    if (x11 && !startXServer(frameBufferDir)) {
         fprintf(stderr, "cannot start Xvfb\n");
         stopXServer();
         return 1;
@@ -521,6 +613,8 @@ int main(int argc, char** argv) {
     if (mainScreen == NULL) {
         fprintf(stderr, "no video mode: %s\n", SDL_GetError());
         status = 1;
+    } else if (checkDisplay) {
+        status = displayCheck(frameBufferDir + "/Xvfb_screen0", passes);
     } else if (memory) {
         status = memoryCheck();
     } else if (count > 0) {
@@ -576,5 +670,9 @@ int main(int argc, char** argv) {
     TTF_Quit();
     SDL_Quit();
     stopXServer();
+    if (!frameBufferDir.empty()) {
+        unlink((frameBufferDir + "/Xvfb_screen0").c_str());
+        rmdir(frameBufferDir.c_str());
+    }
     return status;
 }
