@@ -2,7 +2,6 @@
 
 #include <SDL/SDL_image.h>
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "Game.h"
@@ -13,16 +12,21 @@ const int MAX_RECORDED_AREAS = 128;
 SDL_Surface* recordedSurface = NULL;
 SDL_Rect recordedAreas[MAX_RECORDED_AREAS];
 int recordedCount = 0;
-int lastMerged = 0;
+
+// Once the list is full, areas are gathered instead by the cell of the screen their centre lies
+// in, each cell keeping the bounds of its areas: constant work per area, however many there are.
+const int CELL_SIZE = 120;
+const int CELL_COLUMNS = 16;
+const int CELL_ROWS = 16;
+const int CELL_COUNT = CELL_COLUMNS * CELL_ROWS;
+bool gathering = false;
+bool cellUsed[CELL_COUNT];
+SDL_Rect cellAreas[CELL_COUNT];
+SDL_Rect gatheredAreas[CELL_COUNT];
 
 // Pictures of at most this many pixels (flame particles, bullets) are blended here rather than
 // by SDL; they are kept without run-length encoding so their pixels stay readable.
 const int MAX_DIRECT_BLEND_PIXELS = 256;
-
-bool contains(const SDL_Rect& outer, const SDL_Rect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
-}
 
 SDL_Rect bounds(const SDL_Rect& a, const SDL_Rect& b) {
     int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
@@ -30,6 +34,14 @@ SDL_Rect bounds(const SDL_Rect& a, const SDL_Rect& b) {
     SDL_Rect r = {static_cast<Sint16>(left), static_cast<Sint16>(top),
                   static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
     return r;
+}
+
+void gather(const SDL_Rect& area) {
+    int column = std::min(std::max((area.x + area.w / 2) / CELL_SIZE, 0), CELL_COLUMNS - 1);
+    int row = std::min(std::max((area.y + area.h / 2) / CELL_SIZE, 0), CELL_ROWS - 1);
+    int cell = row * CELL_COLUMNS + column;
+    cellAreas[cell] = cellUsed[cell] ? bounds(cellAreas[cell], area) : area;
+    cellUsed[cell] = true;
 }
 
 // SDL's blend of one 32-bit pixel with per-pixel alpha over another of the same colour order:
@@ -57,7 +69,10 @@ ImageLoader::ImageLoader() {}
 void ImageLoader::recordPaintedAreas(SDL_Surface* surface) {
     recordedSurface = surface;
     recordedCount = 0;
-    lastMerged = 0;
+    if (gathering) {
+        gathering = false;
+        std::fill(cellUsed, cellUsed + CELL_COUNT, false);
+    }
 }
 
 void ImageLoader::forgetPaintedAreas() { recordedSurface = NULL; }
@@ -66,8 +81,19 @@ bool ImageLoader::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int
     if (surface == NULL || surface != recordedSurface) {
         return false;
     }
-    *areas = recordedAreas;
-    *count = recordedCount;
+    if (!gathering) {
+        *areas = recordedAreas;
+        *count = recordedCount;
+        return true;
+    }
+    int gathered = 0;
+    for (int cell = 0; cell < CELL_COUNT; cell++) {
+        if (cellUsed[cell]) {
+            gatheredAreas[gathered++] = cellAreas[cell];
+        }
+    }
+    *areas = gatheredAreas;
+    *count = gathered;
     return true;
 }
 
@@ -75,26 +101,17 @@ void ImageLoader::notePainted(SDL_Surface* destination, const SDL_Rect& area) {
     if (destination != recordedSurface) {
         return;
     }
-    if (recordedCount < MAX_RECORDED_AREAS) {
+    if (!gathering && recordedCount < MAX_RECORDED_AREAS) {
         recordedAreas[recordedCount++] = area;
         return;
     }
-    // Full: grow the recorded area that grows least. Pictures painted one after another tend to
-    // lie close together (a flame's particles), so most land inside the last one grown.
-    if (contains(recordedAreas[lastMerged], area)) {
-        return;
-    }
-    long leastGrowth = LONG_MAX;
-    for (int i = 0; i < recordedCount; i++) {
-        const SDL_Rect& r = recordedAreas[i];
-        SDL_Rect merged = bounds(r, area);
-        long growth = static_cast<long>(merged.w) * merged.h - static_cast<long>(r.w) * r.h;
-        if (growth < leastGrowth) {
-            leastGrowth = growth;
-            lastMerged = i;
+    if (!gathering) {
+        gathering = true;
+        for (int i = 0; i < recordedCount; i++) {
+            gather(recordedAreas[i]);
         }
     }
-    recordedAreas[lastMerged] = bounds(recordedAreas[lastMerged], area);
+    gather(area);
 }
 
 void ImageLoader::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {

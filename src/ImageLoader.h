@@ -30,8 +30,8 @@ public:
     static void recordPaintedAreas(SDL_Surface* surface);
     static void forgetPaintedAreas();
     // False when the record is not of this surface or holds too many areas to be worth it.
-    // Once the record is full, a new area is merged into a recorded one instead, so a pass that
-    // paints hundreds of small pictures (a long flame) is still recorded.
+    // Past a hundred and twenty-eight areas the record merges neighbouring areas into their
+    // bounds, so a pass that paints hundreds of small pictures (a long flame) is still recorded.
     static bool paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count);
 
     // Fills area (clipped to the surface's clip rectangle, as SDL_FillRect clips) with colour;
