@@ -176,6 +176,14 @@ long residentKb(const char* field) {
     return -1;
 }
 
+// The kernel folds the current size into its high-water mark only now and then, so a reading
+// can be lower than an earlier one: the peak is the largest reading so far.
+long peakSinceStartKb() {
+    static long peak = 0;
+    peak = std::max(peak, residentKb("VmHWM:"));
+    return peak;
+}
+
 Level1* freshLevel() {
     releaseKeys();
     SDL_Event e;
@@ -423,7 +431,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
         }
     }
     r.liveProjectiles = particleEngine->projectiles.size();
-    r.peakKb = residentKb("VmHWM:");
+    r.peakKb = peakSinceStartKb();
     endLevel(level);
     return r;
 }
@@ -662,7 +670,7 @@ int main(int argc, char** argv) {
             double micros = median(floorMicros[f.name]);
             printf("floor %-4s %9.1f %10.0f\n", f.name.c_str(), micros, 1e6 / micros);
         }
-        printf("peak resident since start: %.1f MB\n", residentKb("VmHWM:") / 1024.0);
+        printf("peak resident since start: %.1f MB\n", peakSinceStartKb() / 1024.0);
         SDL_FreeSurface(floorMap);
     }
     delete imageHandler;
