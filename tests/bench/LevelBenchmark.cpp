@@ -635,7 +635,7 @@ int main(int argc, char** argv) {
         floorMap = imageHandler->optimizeImage("images/level1Images/backgroundLevel.jpg");
         std::vector<Floor> floors;
         if (x11) {
-            floors = {{"flip", flipFrame}, {"libc", libcFrame}};
+            floors = {{"flip", flipFrame}, {"sdl", sdlFrame}, {"libc", libcFrame}};
         } else {
             floors = {{"sdl", sdlFrame}, {"libc", libcFrame}};
         }
