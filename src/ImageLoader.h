@@ -29,9 +29,9 @@ public:
     // onto that surface other than through paintImage must be followed by forgetPaintedAreas.
     static void recordPaintedAreas(SDL_Surface* surface);
     static void forgetPaintedAreas();
-    // False when the record is not of this surface or holds too many areas to be worth it.
-    // Past a hundred and twenty-eight areas the record merges neighbouring areas into their
-    // bounds, so a pass that paints hundreds of small pictures (a long flame) is still recorded.
+    // False when the record is not of this surface. Past a hundred and twenty-eight areas the
+    // record merges neighbouring areas into their bounds, so a pass that paints hundreds of small
+    // pictures (a long flame) is still recorded whole.
     static bool paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count);
 
     // Fills area (clipped to the surface's clip rectangle, as SDL_FillRect clips) with colour;

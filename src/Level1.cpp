@@ -307,6 +307,8 @@ bool Level1::restoreMapUnderPaintings(Uint32 black) {
         !ImageLoader::paintedAreas(mainScreen, &areas, &count)) {
         return false;
     }
+    // What changes on the display this pass: these areas, put back, and what is painted next.
+    changedAreas.assign(areas, areas + count);
     for (int i = 0; i < count; i++) {
         SDL_Rect area = areas[i];
         SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
@@ -322,8 +324,6 @@ bool Level1::restoreMapUnderPaintings(Uint32 black) {
         }
         imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
     }
-    // What changes on the display this pass: these areas, put back, and what is painted next.
-    changedAreas.assign(areas, areas + count);
     partialUpdate = true;
     return true;
 }
