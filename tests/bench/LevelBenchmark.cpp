@@ -10,6 +10,7 @@
 //   build/level_benchmark --scenario flame --count 2000   # one scenario, untimed (callgrind)
 //   build/level_benchmark --memory              # flamethrower memory after 10k vs 100k passes
 //   build/level_benchmark --plain               # the same table with the game's faster paths off
+//   build/level_benchmark --check-display       # Xvfb's screen against the surface, every pass
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
