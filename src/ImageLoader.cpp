@@ -3,6 +3,7 @@
 #include <SDL/SDL_image.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,7 +15,55 @@ const int MAX_RECORDED_AREAS = 128;
 SDL_Surface* recordedSurface = NULL;
 SDL_Rect recordedAreas[MAX_RECORDED_AREAS];
 int recordedCount = 0;
-bool recordOverflowed = false;
+
+// Once the list is full, areas are gathered instead by the cell of the screen their centre lies
+// in, each cell keeping the bounds of its areas: constant work per area, however many there are.
+const int CELL_SIZE = 120;
+const int CELL_COLUMNS = 16;
+const int CELL_ROWS = 16;
+const int CELL_COUNT = CELL_COLUMNS * CELL_ROWS;
+bool gathering = false;
+bool cellUsed[CELL_COUNT];
+SDL_Rect cellAreas[CELL_COUNT];
+SDL_Rect gatheredAreas[CELL_COUNT];
+
+// Pictures of at most this many pixels (flame particles, bullets) are blended here rather than
+// by SDL; they are kept without run-length encoding so their pixels stay readable.
+const int MAX_DIRECT_BLEND_PIXELS = 256;
+
+SDL_Rect bounds(const SDL_Rect& a, const SDL_Rect& b) {
+    int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    int right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
+    SDL_Rect r = {static_cast<Sint16>(left), static_cast<Sint16>(top),
+                  static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
+    return r;
+}
+
+void gather(const SDL_Rect& area) {
+    int column = std::min(std::max((area.x + area.w / 2) / CELL_SIZE, 0), CELL_COLUMNS - 1);
+    int row = std::min(std::max((area.y + area.h / 2) / CELL_SIZE, 0), CELL_ROWS - 1);
+    int cell = row * CELL_COLUMNS + column;
+    cellAreas[cell] = cellUsed[cell] ? bounds(cellAreas[cell], area) : area;
+    cellUsed[cell] = true;
+}
+
+// SDL's blend of one 32-bit pixel with per-pixel alpha over another of the same colour order:
+// red and blue in one step, green in another, each d + (s - d) * a / 256 truncated, and the
+// destination's fourth byte kept.
+inline Uint32 blendPixel(Uint32 s, Uint32 d) {
+    Uint32 alpha = s >> 24;
+    if (alpha == SDL_ALPHA_OPAQUE) {
+        return (s & 0xffffff) | (d & 0xff000000);
+    }
+    if (alpha == SDL_ALPHA_TRANSPARENT) {
+        return d;
+    }
+    Uint32 s1 = s & 0xff00ff, d1 = d & 0xff00ff;
+    d1 = (d1 + ((s1 - d1) * alpha >> 8)) & 0xff00ff;
+    Uint32 s2 = s & 0xff00, d2 = d & 0xff00;
+    d2 = (d2 + ((s2 - d2) * alpha >> 8)) & 0xff00;
+    return d1 | d2 | (d & 0xff000000);
+}
 
 } // namespace
 
@@ -23,29 +72,139 @@ ImageLoader::ImageLoader() {}
 void ImageLoader::recordPaintedAreas(SDL_Surface* surface) {
     recordedSurface = surface;
     recordedCount = 0;
-    recordOverflowed = false;
+    if (gathering) {
+        gathering = false;
+        std::fill(cellUsed, cellUsed + CELL_COUNT, false);
+    }
 }
 
 void ImageLoader::forgetPaintedAreas() { recordedSurface = NULL; }
 
 bool ImageLoader::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
-    if (surface == NULL || surface != recordedSurface || recordOverflowed) {
+    if (surface == NULL || surface != recordedSurface) {
         return false;
     }
-    *areas = recordedAreas;
-    *count = recordedCount;
+    if (!gathering) {
+        *areas = recordedAreas;
+        *count = recordedCount;
+        return true;
+    }
+    int gathered = 0;
+    for (int cell = 0; cell < CELL_COUNT; cell++) {
+        if (cellUsed[cell]) {
+            gatheredAreas[gathered++] = cellAreas[cell];
+        }
+    }
+    *areas = gatheredAreas;
+    *count = gathered;
     return true;
 }
 
 void ImageLoader::notePainted(SDL_Surface* destination, const SDL_Rect& area) {
-    if (destination != recordedSurface || recordOverflowed) {
+    if (destination != recordedSurface) {
         return;
     }
-    if (recordedCount == MAX_RECORDED_AREAS) {
-        recordOverflowed = true;
+    if (!gathering && recordedCount < MAX_RECORDED_AREAS) {
+        recordedAreas[recordedCount++] = area;
         return;
     }
-    recordedAreas[recordedCount++] = area;
+    if (!gathering) {
+        gathering = true;
+        for (int i = 0; i < recordedCount; i++) {
+            gather(recordedAreas[i]);
+        }
+    }
+    gather(area);
+}
+
+void ImageLoader::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {
+    const SDL_Rect& clip = surface->clip_rect;
+    int left = std::max<int>(area.x, clip.x), top = std::max<int>(area.y, clip.y);
+    int right = std::min<int>(area.x + area.w, clip.x + clip.w);
+    int bottom = std::min<int>(area.y + area.h, clip.y + clip.h);
+    if (right <= left || bottom <= top) {
+        return;
+    }
+    if (colour != 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) {
+        SDL_FillRect(surface, &area, colour);
+        return;
+    }
+    int bpp = surface->format->BytesPerPixel;
+    Uint8* row = static_cast<Uint8*>(surface->pixels) + top * surface->pitch + left * bpp;
+    for (int y = top; y < bottom; y++) {
+        memset(row, 0, static_cast<size_t>(right - left) * bpp);
+        row += surface->pitch;
+    }
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
+    }
+}
+
+bool ImageLoader::blendsDirectly(SDL_Surface* source, SDL_Surface* destination) {
+    if (source == NULL || destination == NULL || source == destination ||
+        source->w * source->h > MAX_DIRECT_BLEND_PIXELS) {
+        return false;
+    }
+    const SDL_PixelFormat* from = source->format;
+    const SDL_PixelFormat* to = destination->format;
+    return (source->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY | SDL_RLEACCEL | SDL_RLEACCELOK)) ==
+               SDL_SRCALPHA &&
+           from->BytesPerPixel == 4 && to->BytesPerPixel == 4 && from->Amask == 0xff000000 &&
+           from->Rmask == 0xff0000 && from->Gmask == 0xff00 && from->Bmask == 0xff &&
+           to->Rmask == 0xff0000 && to->Gmask == 0xff00 && to->Bmask == 0xff && to->Amask == 0 &&
+           !SDL_MUSTLOCK(source) && directBlendMatchesSdl();
+}
+
+// Blends a test picture holding every alpha value over a busy background both ways, once: where
+// the SDL underneath blends differently (another build or runtime), SDL keeps blending.
+bool ImageLoader::directBlendMatchesSdl() {
+    static int verdict = -1;
+    if (verdict >= 0) {
+        return verdict == 1;
+    }
+    verdict = 0;
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 32, 0xff0000, 0xff00, 0xff, 0xff000000);
+    SDL_Surface* sdlResult =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 32, 0xff0000, 0xff00, 0xff, 0);
+    SDL_Surface* ownResult =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 32, 0xff0000, 0xff00, 0xff, 0);
+    if (picture != NULL && sdlResult != NULL && ownResult != NULL &&
+        SDL_SetAlpha(picture, SDL_SRCALPHA, SDL_ALPHA_OPAQUE) == 0 && !SDL_MUSTLOCK(picture) &&
+        !SDL_MUSTLOCK(sdlResult) && !SDL_MUSTLOCK(ownResult)) {
+        bool same = true;
+        Uint32 seed = 12345;
+        for (int round = 0; round < 4 && same; round++) {
+            for (int i = 0; i < 256; i++) {
+                seed = seed * 1103515245u + 12345u;
+                Uint32 colour = seed >> 8;
+                seed = seed * 1103515245u + 12345u;
+                Uint32 under = seed ^ (seed << 13);
+                int x = i % 16, y = i / 16;
+                *reinterpret_cast<Uint32*>(static_cast<Uint8*>(picture->pixels) +
+                                           y * picture->pitch + x * 4) =
+                    (static_cast<Uint32>(i) << 24) | (colour & 0xffffff);
+                for (SDL_Surface* s : {sdlResult, ownResult}) {
+                    *reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch +
+                                               x * 4) = under;
+                }
+            }
+            SDL_Rect at = {0, 0, 0, 0};
+            SDL_Rect whole = {0, 0, 16, 16};
+            same = SDL_UpperBlit(picture, NULL, sdlResult, &at) == 0;
+            blendRows(picture, 0, 0, ownResult, whole);
+            for (int y = 0; y < 16 && same; y++) {
+                same = memcmp(static_cast<Uint8*>(sdlResult->pixels) + y * sdlResult->pitch,
+                              static_cast<Uint8*>(ownResult->pixels) + y * ownResult->pitch,
+                              16 * 4) == 0;
+            }
+        }
+        verdict = same ? 1 : 0;
+    }
+    SDL_FreeSurface(picture);
+    SDL_FreeSurface(sdlResult);
+    SDL_FreeSurface(ownResult);
+    return verdict == 1;
 }
 
 // The game plays on without a picture it cannot load, so a game started outside its data folder
@@ -73,7 +232,8 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     bool png = filename.size() >= 3 && filename.compare(filename.size() - 3, 3, "png") == 0;
     SDL_Surface* converted = png ? SDL_DisplayFormatAlpha(loaded) : SDL_DisplayFormat(loaded);
     SDL_FreeSurface(loaded);
-    if (fastPaths && png && converted != NULL) {
+    if (fastPaths && png && converted != NULL &&
+        converted->w * converted->h > MAX_DIRECT_BLEND_PIXELS) {
         // Run-length encoding lets SDL skip the transparent runs of a sprite and copy its
         // opaque ones; the colours it blends are the same.
         SDL_SetAlpha(converted, SDL_SRCALPHA | SDL_RLEACCEL, SDL_ALPHA_OPAQUE);
@@ -161,16 +321,20 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
     // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows gives
     // the same bytes several times faster.
     bool copying = fastPaths && copiesRowByRow(source, destination);
-    if (recording || copying) {
+    // A small sprite costs SDL more in setting up its blit than in blending its pixels.
+    bool blending = fastPaths && !copying && blendsDirectly(source, destination);
+    if (recording || copying || blending) {
         SDL_Rect area;
         int srcX, srcY;
         bool lands = blitArea(source, clip, destination, x, y, &area, &srcX, &srcY);
         if (recording && lands) {
             notePainted(destination, area);
         }
-        if (copying) {
-            if (lands) {
+        if (copying || blending) {
+            if (lands && copying) {
                 copyRows(source, srcX, srcY, destination, area);
+            } else if (lands) {
+                blendRows(source, srcX, srcY, destination, area);
             }
             return;
         }
@@ -195,6 +359,27 @@ void ImageLoader::copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface*
         static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch + area.x * bpp;
     for (int row = 0; row < area.h; row++) {
         memcpy(to, from, static_cast<size_t>(area.w) * bpp);
+        from += source->pitch;
+        to += destination->pitch;
+    }
+    if (SDL_MUSTLOCK(destination)) {
+        SDL_UnlockSurface(destination);
+    }
+}
+
+void ImageLoader::blendRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
+                            const SDL_Rect& area) {
+    if (SDL_MUSTLOCK(destination) && SDL_LockSurface(destination) < 0) {
+        return;
+    }
+    const Uint8* from = static_cast<const Uint8*>(source->pixels) + srcY * source->pitch + srcX * 4;
+    Uint8* to = static_cast<Uint8*>(destination->pixels) + area.y * destination->pitch + area.x * 4;
+    for (int row = 0; row < area.h; row++) {
+        const Uint32* s = reinterpret_cast<const Uint32*>(from);
+        Uint32* d = reinterpret_cast<Uint32*>(to);
+        for (int x = 0; x < area.w; x++) {
+            d[x] = blendPixel(s[x], d[x]);
+        }
         from += source->pitch;
         to += destination->pitch;
     }

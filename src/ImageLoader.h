@@ -29,13 +29,27 @@ public:
     // onto that surface other than through paintImage must be followed by forgetPaintedAreas.
     static void recordPaintedAreas(SDL_Surface* surface);
     static void forgetPaintedAreas();
-    // False when the record is not of this surface or holds too many areas to be worth it.
+    // False when the record is not of this surface. Past a hundred and twenty-eight areas the
+    // record merges neighbouring areas into their bounds, so a pass that paints hundreds of small
+    // pictures (a long flame) is still recorded whole.
     static bool paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count);
+
+    // Fills area (clipped to the surface's clip rectangle, as SDL_FillRect clips) with colour;
+    // the same bytes as SDL_FillRect, written with memset where the colour's bytes are all zero.
+    static void fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour);
+
+    // True when a blit of source onto destination is SDL's per-pixel alpha blend of 32-bit
+    // pixels with the same colour order, for a picture small enough that blending it here costs
+    // less than the call into SDL; paintImage then blends it itself, with SDL's arithmetic.
+    static bool blendsDirectly(SDL_Surface* source, SDL_Surface* destination);
 
 private:
     static void notePainted(SDL_Surface* destination, const SDL_Rect& area);
     static void copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
                          const SDL_Rect& area);
+    static void blendRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
+                          const SDL_Rect& area);
+    static bool directBlendMatchesSdl();
 };
 
 #endif

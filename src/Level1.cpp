@@ -54,6 +54,7 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownHud = NULL;
     cleanedUp = false;
     mapViewPainted = false;
+    partialUpdate = false;
 }
 
 void Level1::startLevel() {
@@ -249,7 +250,7 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    SDL_Flip(mainScreen);
+    showFrame();
     // Before the pass count or the clock of the mean rate runs out of range (2^31 passes, 24.8
     // days), both start again: the caption goes on showing a true mean rate.
     if (frameCount == INT_MAX || fpsTimer->getTime() == INT_MAX) {
@@ -278,6 +279,7 @@ void Level1::runPass() {
 // is a plain opaque picture the fast path paints the same pixels without clearing what the map
 // is about to cover: it blackens only the strips outside the rectangle the blit fills.
 void Level1::paintMapView() {
+    partialUpdate = false;
     SDL_Surface* map = images[0];
     Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
     if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
@@ -311,7 +313,7 @@ void Level1::paintMapView() {
         {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
     for (SDL_Rect& strip : strips) {
         if (strip.w > 0 && strip.h > 0) {
-            SDL_FillRect(mainScreen, &strip, black);
+            ImageLoader::fillArea(mainScreen, strip, black);
         }
     }
     imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
@@ -328,14 +330,38 @@ bool Level1::restoreMapUnderPaintings(Uint32 black) {
         !ImageLoader::paintedAreas(mainScreen, &areas, &count)) {
         return false;
     }
+    // What changes on the display this pass: these areas, put back, and what is painted next.
+    changedAreas.assign(areas, areas + count);
     for (int i = 0; i < count; i++) {
         SDL_Rect area = areas[i];
-        SDL_FillRect(mainScreen, &area, black);
         SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
                          static_cast<Sint16>(camera.y + area.y), area.w, area.h};
+        // Black is needed only where the map does not reach: past its edges.
+        SDL_Rect covered;
+        int srcX, srcY;
+        if (!ImageLoader::blitArea(images[0], &part, mainScreen, area.x, area.y, &covered, &srcX,
+                                   &srcY) ||
+            covered.x != area.x || covered.y != area.y || covered.w != area.w ||
+            covered.h != area.h) {
+            ImageLoader::fillArea(mainScreen, area, black);
+        }
         imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
     }
+    partialUpdate = true;
     return true;
+}
+
+// With the view where it was, the screen differs from what the display shows only in the areas
+// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
+void Level1::showFrame() {
+    const SDL_Rect* painted;
+    int count;
+    if (!fastPaths || !partialUpdate || !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
+        SDL_Flip(mainScreen);
+        return;
+    }
+    changedAreas.insert(changedAreas.end(), painted, painted + count);
+    SDL_UpdateRects(mainScreen, static_cast<int>(changedAreas.size()), changedAreas.data());
 }
 
 void Level1::cleanup() {

@@ -76,6 +76,7 @@ private:
     void releaseItem(Item* item);
     void paintMapView();
     bool restoreMapUnderPaintings(Uint32 black);
+    void showFrame();
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.
@@ -90,6 +91,10 @@ private:
     // The view the map was last painted with, for putting back only what was painted over it.
     bool mapViewPainted;
     SDL_Rect lastView;
+    // Set on passes whose view did not move: the areas of the screen that changed since the
+    // last frame was shown, so that only they need to be sent to the display.
+    bool partialUpdate;
+    std::vector<SDL_Rect> changedAreas;
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include <SDL/SDL_image.h>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -141,4 +143,60 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     fastPaths = true;
     SDL_FreeSurface(map);
     SDL_FreeSurface(building);
+}
+
+// Flame particles and bullets are blended by the loader, not SDL: every byte of the screen, the
+// fourth included, must be what SDL's own blit writes, over a background of random bytes,
+// partly off every edge and through clip rectangles.
+TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
+    ImageLoader loader;
+    fastPaths = true;
+    const char* names[] = {"images/particleImages/red.png", "images/particleImages/gray.png",
+                           "images/particleImages/white.png", "images/projectileImages/bullet.png"};
+    SDL_Surface* sdlScreen = SDL_CreateRGBSurface(
+        SDL_SWSURFACE, mainScreen->w, mainScreen->h, 32, mainScreen->format->Rmask,
+        mainScreen->format->Gmask, mainScreen->format->Bmask, mainScreen->format->Amask);
+    ASSERT_TRUE(sdlScreen != NULL);
+    const int spots[][2] = {{0, 0},    {-5, -7},    {1075, 715}, {-9, 300},
+                            {600, -9}, {1079, 719}, {333, 222}};
+    const SDL_Rect clips[] = {{0, 0, 10, 10}, {-3, 2, 6, 20}, {4, 4, 3, 3}, {8, 8, 30, 30}};
+    Uint32 seed = 99;
+    for (const char* name : names) {
+        SDL_Surface* sprite = loader.optimizeImage(name);
+        ASSERT_TRUE(sprite != NULL) << name;
+        EXPECT_TRUE(ImageLoader::blendsDirectly(sprite, mainScreen)) << name;
+        for (auto& spot : spots) {
+            for (int c = -1; c < 4; c++) {
+                SDL_LockSurface(mainScreen);
+                for (int y = 0; y < mainScreen->h; y++) {
+                    Uint32* row = reinterpret_cast<Uint32*>(
+                        static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch);
+                    Uint32* copy = reinterpret_cast<Uint32*>(
+                        static_cast<Uint8*>(sdlScreen->pixels) + y * sdlScreen->pitch);
+                    for (int x = 0; x < mainScreen->w; x++) {
+                        bool near = std::abs(x - spot[0]) < 40 && std::abs(y - spot[1]) < 40;
+                        seed = seed * 1103515245u + 12345u;
+                        row[x] = copy[x] = near ? seed ^ (seed >> 16) : 0;
+                    }
+                }
+                SDL_UnlockSurface(mainScreen);
+                SDL_Rect clip = c < 0 ? SDL_Rect() : clips[c];
+                SDL_Rect sdlClip = clip;
+                SDL_Rect at = {static_cast<Sint16>(spot[0]), static_cast<Sint16>(spot[1]), 0, 0};
+                loader.paintImage(sprite, mainScreen, spot[0], spot[1], c < 0 ? NULL : &clip);
+                SDL_UpperBlit(sprite, c < 0 ? NULL : &sdlClip, sdlScreen, &at);
+                int differing = 0;
+                for (int y = 0; y < mainScreen->h; y++) {
+                    differing +=
+                        memcmp(static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch,
+                               static_cast<Uint8*>(sdlScreen->pixels) + y * sdlScreen->pitch,
+                               mainScreen->w * 4) != 0;
+                }
+                EXPECT_EQ(0, differing)
+                    << name << " at " << spot[0] << ", " << spot[1] << " clip " << c;
+            }
+        }
+        SDL_FreeSurface(sprite);
+    }
+    SDL_FreeSurface(sdlScreen);
 }

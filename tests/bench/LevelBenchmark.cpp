@@ -1,23 +1,35 @@
-// Frame-rate benchmark of the real level against the bare frame (clear, map under the camera,
-// flip) on the same surface, headless on SDL's dummy drivers. The clock behind every Timer is
-// stepped by a fixed amount per pass, so every run does the same work.
+// Frame benchmark of the real level, in processor time, against floors measured in the same run:
+// the bare frame in plain SDL calls (clear, the map under the camera, flip) and the same bytes
+// written with memset and memcpy, the cheapest way the game itself paints a view. Floor and
+// scenario are measured in turns, so that a change of load on the machine touches both alike.
+// The clock behind every Timer is stepped by a fixed amount per pass, so every run does the same
+// work.
 //
-//   build/level_benchmark                       # the table
+//   build/level_benchmark                       # the table, on SDL's dummy drivers
+//   build/level_benchmark --x11                 # the same on a private Xvfb, X server included
 //   build/level_benchmark --scenario flame --count 2000   # one scenario, untimed (callgrind)
 //   build/level_benchmark --memory              # flamethrower memory after 10k vs 100k passes
 //   build/level_benchmark --plain               # the same table with the game's faster paths off
 //   build/level_benchmark --record FILE         # the same table while every pass is recorded
+//   build/level_benchmark --check-display       # Xvfb's screen against the surface, every pass
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
 #include <algorithm>
-#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -54,7 +66,15 @@ void pushKey(SDLKey key) {
     SDL_PushEvent(&event);
 }
 
+// The pointer is moved only when it goes somewhere new: on X every warp is work for the server.
+int pointerX = -1, pointerY = -1;
+
 void warp(int x, int y) {
+    if (x == pointerX && y == pointerY) {
+        return;
+    }
+    pointerX = x;
+    pointerY = y;
     SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
     SDL_Event dropped;
     SDL_PumpEvents();
@@ -95,6 +115,12 @@ std::vector<Scenario> scenarios() {
                         const SDLKey keys[4] = {SDLK_w, SDLK_a, SDLK_s, SDLK_d};
                         SDL_GetKeyState(NULL)[keys[(pass / 150) % 4]] = 1;
                         warp(100 + (pass * 7) % 880, 100 + (pass * 3) % 520);
+                    }});
+    list.push_back({"walk-still", 0, [](Level1&) { warp(700, 500); },
+                    [](Level1&, int pass) {
+                        releaseKeys();
+                        const SDLKey keys[4] = {SDLK_w, SDLK_a, SDLK_s, SDLK_d};
+                        SDL_GetKeyState(NULL)[keys[(pass / 150) % 4]] = 1;
                     }});
     list.push_back({"guns", 0,
                     [](Level1&) {
@@ -153,9 +179,12 @@ long residentKb(const char* field) {
     return -1;
 }
 
-void resetPeakRss() {
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
+// The kernel folds the current size into its high-water mark only now and then, so a reading
+// can be lower than an earlier one: the peak is the largest reading so far.
+long peakSinceStartKb() {
+    static long peak = 0;
+    peak = std::max(peak, residentKb("VmHWM:"));
+    return peak;
 }
 
 Level1* freshLevel() {
@@ -175,14 +204,143 @@ void endLevel(Level1* level) {
     releaseKeys();
 }
 
-typedef std::chrono::steady_clock Clock;
+double threadMicros() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
 
-struct Timing {
-    std::vector<double> passesPerSecond; // one per repetition
-    std::vector<double> passMicros;      // every pass of every repetition
-    size_t liveProjectiles = 0;
-    long peakKb = 0;
+// The X server this run started, if any, and the processor time it has used so far.
+pid_t xServer = 0;
+
+double serverMicros() {
+    if (xServer == 0) {
+        return 0;
+    }
+    std::ifstream stat("/proc/" + std::to_string(xServer) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t close = text.rfind(')');
+    if (close == std::string::npos) {
+        return 0;
+    }
+    // After the command name: state is field 3, utime and stime are fields 14
+    // and 15.
+    std::vector<std::string> fields;
+    size_t at = close + 2;
+    while (at < text.size() && fields.size() < 13) {
+        size_t space = text.find(' ', at);
+        fields.push_back(text.substr(at, space - at));
+        at = space == std::string::npos ? text.size() : space + 1;
+    }
+    if (fields.size() < 13) {
+        return 0;
+    }
+    double ticks = atof(fields[11].c_str()) + atof(fields[12].c_str());
+    return ticks * 1e6 / sysconf(_SC_CLK_TCK);
+}
+
+// Starts Xvfb on a free display of its own choosing and points SDL at it. With a folder, the
+// server keeps its screen there as a memory-mapped XWD file.
+bool startXServer(const std::string& frameBufferDir) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        return false;
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeFds[0]);
+        int quiet = open("/dev/null", O_WRONLY);
+        if (quiet >= 0) {
+            dup2(quiet, 2); // its complaints about displays in use while it picks one
+        }
+        std::string fd = std::to_string(pipeFds[1]);
+        std::vector<const char*> args = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
+                                         "1080x720x24", "-nolisten",  "tcp",      "-noreset"};
+        if (!frameBufferDir.empty()) {
+            args.push_back("-fbdir");
+            args.push_back(frameBufferDir.c_str());
+        }
+        args.push_back(NULL);
+        execvp("Xvfb", const_cast<char* const*>(args.data()));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    if (pid < 0) {
+        close(pipeFds[0]);
+        return false;
+    }
+    xServer = pid;
+    std::string display;
+    char c;
+    while (read(pipeFds[0], &c, 1) == 1 && c != '\n') {
+        display += c;
+    }
+    close(pipeFds[0]);
+    if (display.empty()) {
+        return false;
+    }
+    setenv("DISPLAY", (":" + display).c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    return true;
+}
+
+void stopXServer() {
+    if (xServer != 0) {
+        kill(xServer, SIGTERM);
+        waitpid(xServer, NULL, 0);
+        xServer = 0;
+    }
+}
+
+// The floors: whole frames that do no more than any frame must.
+struct Floor {
+    std::string name;
+    std::function<void()> frame;
 };
+
+SDL_Surface* floorMap = NULL;
+const SDL_Rect floorView = {200, 300, 1080, 720};
+
+void sdlFrame() {
+    // Plain SDL calls, so the yardstick does not move with the game's own faster
+    // paths.
+    SDL_Rect at = {0, 0, 0, 0};
+    SDL_Rect view = floorView;
+    SDL_FillRect(mainScreen, NULL, SDL_MapRGB(mainScreen->format, 0, 0, 0));
+    SDL_UpperBlit(floorMap, &view, mainScreen, &at);
+    SDL_Flip(mainScreen);
+}
+
+void libcFrame() {
+    // The same bytes: black where the map does not reach, the map's rows where it
+    // does.
+    SDL_Rect view = floorView, area;
+    int srcX, srcY;
+    SDL_LockSurface(mainScreen);
+    Uint8* pixels = static_cast<Uint8*>(mainScreen->pixels);
+    int pitch = mainScreen->pitch, bpp = mainScreen->format->BytesPerPixel;
+    if (!ImageLoader::blitArea(floorMap, &view, mainScreen, 0, 0, &area, &srcX, &srcY)) {
+        area = {0, 0, 0, 0};
+    }
+    for (int y = 0; y < mainScreen->h; y++) {
+        Uint8* row = pixels + y * pitch;
+        if (y < area.y || y >= area.y + area.h) {
+            memset(row, 0, static_cast<size_t>(mainScreen->w) * bpp);
+            continue;
+        }
+        memset(row, 0, static_cast<size_t>(area.x) * bpp);
+        memcpy(row + area.x * bpp,
+               static_cast<Uint8*>(floorMap->pixels) + (srcY + y - area.y) * floorMap->pitch +
+                   srcX * bpp,
+               static_cast<size_t>(area.w) * bpp);
+        memset(row + (area.x + area.w) * bpp, 0,
+               static_cast<size_t>(mainScreen->w - area.x - area.w) * bpp);
+    }
+    SDL_UnlockSurface(mainScreen);
+    SDL_Flip(mainScreen);
+}
+
+void flipFrame() { SDL_Flip(mainScreen); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -194,66 +352,178 @@ double percentile99(std::vector<double> v) {
     return v.empty() ? 0 : v[std::min(v.size() - 1, v.size() * 99 / 100)];
 }
 
-Timing runScenario(const Scenario& s, int passes, int reps, bool timed) {
-    Timing t;
+// One stretch of passes: processor time per pass, of this thread alone and with the
+// X server's.
+struct Chunk {
+    double gameMicros = 0;
+    double totalMicros = 0;
+};
+
+template <typename Pass> Chunk timeChunk(int passes, std::vector<double>* perPass, Pass pass) {
+    Chunk c;
+    double server = serverMicros();
+    double game = 0;
+    for (int i = 0; i < passes; i++) {
+        double before = threadMicros();
+        pass(i);
+        double spent = threadMicros() - before;
+        game += spent;
+        if (perPass != NULL) {
+            perPass->push_back(spent);
+        }
+    }
+    c.gameMicros = game / passes;
+    c.totalMicros = (game + serverMicros() - server) / passes;
+    return c;
+}
+
+struct Result {
+    std::vector<double> micros;                         // per repetition, per pass
+    std::map<std::string, std::vector<double>> against; // floor / scenario per repetition
+    std::vector<double> passMicros;                     // every timed pass (this thread)
+    size_t liveProjectiles = 0;
+    long peakKb = 0;
+};
+
+// Floors and the scenario in turns on one level. Painting a floor on the screen
+// goes behind the loader's back, so the level is told and gets one untimed pass to
+// paint its whole view.
+Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int passes,
+                      int floorPasses, int reps,
+                      std::map<std::string, std::vector<double>>* floorMicros) {
+    Result r;
+    Level1* level = freshLevel();
+    s.prepare(*level);
+    int pass = 0;
+    auto step = [&](bool timed) {
+        ticks += kStepMs;
+        s.beforePass(*level, pass++);
+        if (!timed) {
+            level->runPass();
+            return 0.0;
+        }
+        double before = threadMicros();
+        level->runPass();
+        return threadMicros() - before;
+    };
+    for (int i = 0; i < s.warmup + 200; i++) {
+        step(false);
+    }
+    bool withServer = xServer != 0;
     for (int rep = 0; rep < reps; rep++) {
+        std::map<std::string, double> floorCost;
+        for (const Floor& f : floors) {
+            Chunk c = timeChunk(floorPasses, NULL, [&](int) { f.frame(); });
+            floorCost[f.name] = withServer ? c.totalMicros : c.gameMicros;
+            (*floorMicros)[f.name].push_back(floorCost[f.name]);
+        }
+        ImageLoader::forgetPaintedAreas();
+        step(false);
+        double server = serverMicros(), game = 0;
+        for (int i = 0; i < passes; i++) {
+            // Only the passes themselves are timed, not the scripting of input
+            // between them.
+            double spent = step(true);
+            game += spent;
+            r.passMicros.push_back(spent);
+        }
+        double perPass = (game + (withServer ? serverMicros() - server : 0)) / passes;
+        r.micros.push_back(perPass);
+        for (const Floor& f : floors) {
+            r.against[f.name].push_back(floorCost[f.name] / perPass);
+        }
+    }
+    r.liveProjectiles = particleEngine->projectiles.size();
+    r.peakKb = peakSinceStartKb();
+    endLevel(level);
+    return r;
+}
+
+void runUntimed(const Scenario& s, int passes) {
+    Level1* level = freshLevel();
+    s.prepare(*level);
+    for (int i = 0; i < s.warmup + passes; i++) {
+        ticks += kStepMs;
+        s.beforePass(*level, i);
+        level->runPass();
+    }
+    endLevel(level);
+}
+
+// Plays every scenario on the X server and after every pass compares what the server shows (its
+// screen file) with the game's own surface: what the partial updates leave out would show here.
+int displayCheck(const std::string& frameBufferFile, int passes) {
+    int fd = open(frameBufferFile.c_str(), O_RDONLY);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || info.st_size < 100) {
+        fprintf(stderr, "no screen file %s\n", frameBufferFile.c_str());
+        return 1;
+    }
+    const Uint8* file = static_cast<const Uint8*>(
+        mmap(NULL, static_cast<size_t>(info.st_size), PROT_READ, MAP_SHARED, fd, 0));
+    close(fd);
+    if (file == MAP_FAILED) {
+        return 1;
+    }
+    // The XWD header's numbers are big-endian 32-bit words.
+    auto word = [&](int index) {
+        const Uint8* p = file + index * 4;
+        return static_cast<Uint32>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+    };
+    Uint32 headerSize = word(0), bitsPerPixel = word(11), bytesPerLine = word(12);
+    Uint32 width = word(4), height = word(5), colours = word(19);
+    const Uint8* image = file + headerSize + colours * 12;
+    if (bitsPerPixel != 32 || width != 1080 || height != 720 ||
+        image + static_cast<size_t>(bytesPerLine) * height > file + info.st_size) {
+        fprintf(stderr, "unexpected screen file: %u bpp, %u x %u\n", bitsPerPixel, width, height);
+        return 1;
+    }
+    SDL_ShowCursor(SDL_DISABLE); // the server would draw its pointer into the picture
+    int failures = 0;
+    for (const Scenario& s : scenarios()) {
         Level1* level = freshLevel();
         s.prepare(*level);
-        for (int i = 0; i < s.warmup; i++) {
+        int still = 0, differing = 0, firstDiffering = -1;
+        SDL_Rect last = camera;
+        for (int i = 0; i < s.warmup / 10 + passes; i++) {
             ticks += kStepMs;
             s.beforePass(*level, i);
             level->runPass();
-        }
-        resetPeakRss();
-        // Only the passes themselves are timed, not the scripting of input between them.
-        double seconds = 0;
-        for (int i = 0; i < passes; i++) {
-            ticks += kStepMs;
-            s.beforePass(*level, s.warmup + i);
-            if (!timed) {
-                level->runPass();
-                continue;
+            still += camera.x == last.x && camera.y == last.y;
+            last = camera;
+            bool same = true;
+            for (int y = 0; y < 720 && same; y++) {
+                const Uint32* shown = reinterpret_cast<const Uint32*>(image + y * bytesPerLine);
+                const Uint32* painted = reinterpret_cast<const Uint32*>(
+                    static_cast<Uint8*>(mainScreen->pixels) + y * mainScreen->pitch);
+                for (int x = 0; x < 1080; x++) {
+                    if ((shown[x] ^ painted[x]) & 0xffffff) {
+                        same = false;
+                        break;
+                    }
+                }
             }
-            Clock::time_point before = Clock::now();
-            level->runPass();
-            double micros =
-                std::chrono::duration<double, std::micro>(Clock::now() - before).count();
-            t.passMicros.push_back(micros);
-            seconds += micros / 1e6;
+            if (!same && differing++ == 0) {
+                firstDiffering = i;
+            }
         }
-        t.passesPerSecond.push_back(timed ? passes / seconds : 0);
-        t.liveProjectiles = particleEngine->projectiles.size();
-        t.peakKb = std::max(t.peakKb, residentKb("VmHWM:"));
+        printf("%-10s %5d passes, %5d with the view still, %d shown differently%s\n",
+               s.name.c_str(), s.warmup / 10 + passes, still, differing,
+               differing ? (" (first: pass " + std::to_string(firstDiffering) + ")").c_str() : "");
+        failures += differing > 0;
         endLevel(level);
     }
-    return t;
-}
-
-Timing runBareFrame(int passes, int reps) {
-    Timing t;
-    SDL_Surface* map = imageHandler->optimizeImage("images/level1Images/backgroundLevel.jpg");
-    SDL_Rect view = {200, 300, 1080, 720};
-    for (int rep = 0; rep < reps; rep++) {
-        Clock::time_point start = Clock::now();
-        for (int i = 0; i < passes; i++) {
-            Clock::time_point before = Clock::now();
-            // Plain SDL calls, so the yardstick does not move with the game's own faster paths.
-            SDL_Rect at = {0, 0, 0, 0};
-            SDL_FillRect(mainScreen, NULL, SDL_MapRGB(mainScreen->format, 0, 0, 0));
-            SDL_UpperBlit(map, &view, mainScreen, &at);
-            SDL_Flip(mainScreen);
-            t.passMicros.push_back(
-                std::chrono::duration<double, std::micro>(Clock::now() - before).count());
-        }
-        double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        t.passesPerSecond.push_back(passes / seconds);
-    }
-    SDL_FreeSurface(map);
-    return t;
+    munmap(const_cast<Uint8*>(file), static_cast<size_t>(info.st_size));
+    return failures == 0 ? 0 : 1;
 }
 
 int memoryCheck() {
-    Scenario flame = scenarios()[3];
+    Scenario flame;
+    for (const Scenario& s : scenarios()) {
+        if (s.name == "flame") {
+            flame = s;
+        }
+    }
     Level1* level = freshLevel();
     flame.prepare(*level);
     long after10k = 0;
@@ -286,9 +556,8 @@ int memoryCheck() {
 int main(int argc, char** argv) {
     std::string only;
     int count = 0;
-    bool memory = false;
-    int passes = 2000;
-    int reps = 5;
+    bool memory = false, x11 = false, checkDisplay = false;
+    int passes = 0, reps = 7;
     const char* record = nullptr;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
@@ -302,22 +571,46 @@ int main(int argc, char** argv) {
             reps = atoi(argv[++i]);
         } else if (arg == "--memory") {
             memory = true;
+        } else if (arg == "--x11") {
+            x11 = true;
+        } else if (arg == "--check-display") {
+            checkDisplay = true;
         } else if (arg == "--plain") {
             fastPaths = false; // the straightforward paths, for comparison
         } else if (arg == "--record" && i + 1 < argc) {
             record = argv[++i]; // what recording a game costs
         } else {
             fprintf(stderr,
-                    "usage: %s [--passes N] [--reps N] [--scenario NAME --count N] "
+                    "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario NAME "
+                    "[--count N]] "
                     "[--memory] [--plain] [--record FILE]\n",
                     argv[0]);
             return 2;
         }
     }
+    // On X the server's time is read in clock ticks, so its stretches must be long.
+    if (passes <= 0) {
+        passes = checkDisplay ? 400 : x11 ? 2000 : 500;
+    }
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    char screenDir[] = "/tmp/level-benchmark-XXXXXX";
+    std::string frameBufferDir;
+    if (checkDisplay) {
+        x11 = true;
+        if (mkdtemp(screenDir) == NULL) {
+            return 1;
+        }
+        frameBufferDir = screenDir;
+    }
+    if (x11 && !startXServer(frameBufferDir)) {
+        fprintf(stderr, "cannot start Xvfb\n");
+        stopXServer();
+        return 1;
+    }
     if (chdir(GAME_DATA_DIR) != 0 || SDL_Init(SDL_INIT_EVERYTHING) != 0) {
         fprintf(stderr, "cannot start: %s\n", SDL_GetError());
+        stopXServer();
         return 1;
     }
     TTF_Init();
@@ -335,37 +628,70 @@ int main(int argc, char** argv) {
     }
 
     int status = 0;
-    if (memory) {
+    if (mainScreen == NULL) {
+        fprintf(stderr, "no video mode: %s\n", SDL_GetError());
+        status = 1;
+    } else if (checkDisplay) {
+        status = displayCheck(frameBufferDir + "/Xvfb_screen0", passes);
+    } else if (memory) {
         status = memoryCheck();
     } else if (count > 0) {
         for (const Scenario& s : scenarios()) {
             if (s.name == only) {
-                runScenario(s, count, 1, false);
+                runUntimed(s, count);
             }
         }
     } else {
-        Timing bare = runBareFrame(passes, reps);
-        double bareRate = median(bare.passesPerSecond);
-        printf("%-10s %12s %12s %10s %9s %10s\n", "scenario", "passes/s", "p99 us", "ratio",
-               "peak MB", "live proj");
-        printf("%-10s %12.0f %12.1f %10s %9s %10s\n", "bare", bareRate,
-               percentile99(bare.passMicros), "1.00", "-", "-");
+        floorMap = imageHandler->optimizeImage("images/level1Images/backgroundLevel.jpg");
+        std::vector<Floor> floors;
+        if (x11) {
+            floors = {{"flip", flipFrame}, {"sdl", sdlFrame}, {"libc", libcFrame}};
+        } else {
+            floors = {{"sdl", sdlFrame}, {"libc", libcFrame}};
+        }
+        const char* cost = x11 ? "game+X us" : "cpu us";
+        printf("%s, %d passes x %d turns per scenario, processor time%s\n",
+               x11 ? "Xvfb" : "dummy driver", passes, reps, x11 ? " of game and X server" : "");
+        printf("%-10s %9s %10s %9s", "scenario", cost, "passes/s", "p99 us");
+        for (const Floor& f : floors) {
+            printf(" %9s", (x11 && f.name == "flip" ? "/flip" : f.name + "/it").c_str());
+        }
+        printf(" %8s %9s\n", "peak MB", "live proj");
+        std::map<std::string, std::vector<double>> floorMicros;
         for (const Scenario& s : scenarios()) {
             if (!only.empty() && s.name != only) {
                 continue;
             }
-            Timing t = runScenario(s, passes, reps, true);
-            double rate = median(t.passesPerSecond);
-            printf("%-10s %12.0f %12.1f %10.2f %9.1f %10zu\n", s.name.c_str(), rate,
-                   percentile99(t.passMicros), rate / bareRate, t.peakKb / 1024.0,
-                   t.liveProjectiles);
+            Result r =
+                runInterleaved(s, floors, passes, std::max(50, passes / 4), reps, &floorMicros);
+            double micros = median(r.micros);
+            printf("%-10s %9.1f %10.0f %9.1f", s.name.c_str(), micros, 1e6 / micros,
+                   percentile99(r.passMicros));
+            for (const Floor& f : floors) {
+                // Against the flip the cost is stated as a share of it; against the others as
+                // how many of the scenario's passes fit in one floor frame.
+                double ratio = median(r.against[f.name]);
+                printf(" %9.2f", x11 && f.name == "flip" ? 1 / ratio : ratio);
+            }
+            printf(" %8.1f %9zu\n", r.peakKb / 1024.0, r.liveProjectiles);
             fflush(stdout);
         }
+        for (const Floor& f : floors) {
+            double micros = median(floorMicros[f.name]);
+            printf("floor %-4s %9.1f %10.0f\n", f.name.c_str(), micros, 1e6 / micros);
+        }
+        printf("peak resident since start: %.1f MB\n", peakSinceStartKb() / 1024.0);
+        SDL_FreeSurface(floorMap);
     }
     Replay::stop();
     delete imageHandler;
     Mix_CloseAudio();
     TTF_Quit();
     SDL_Quit();
+    stopXServer();
+    if (!frameBufferDir.empty()) {
+        unlink((frameBufferDir + "/Xvfb_screen0").c_str());
+        rmdir(frameBufferDir.c_str());
+    }
     return status;
 }
