@@ -160,7 +160,18 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
     offset.y = static_cast<Sint16>(y);
     offset.w = 0;
     offset.h = 0;
+    // Classic SDL blits a picture without an alpha channel at full surface alpha as an opaque
+    // one; sdl12-compat paints nothing of an 8-bit picture (the rendered texts) that way. The
+    // plain blit gives classic SDL's pixels on both.
+    bool opaqueAlpha = source != NULL && (source->flags & SDL_SRCALPHA) != 0 &&
+                       source->format->Amask == 0 && source->format->alpha == SDL_ALPHA_OPAQUE;
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, 0, SDL_ALPHA_OPAQUE);
+    }
     SDL_UpperBlit(source, clip, destination, &offset);
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    }
 }
 
 void ImageLoader::copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,

@@ -316,7 +316,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     TTF_Init();
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 500);
+    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     mainScreen = SDL_SetVideoMode(1080, 720, 32, SDL_FULLSCREEN);
     Mix_AllocateChannels(1000);
     imageHandler = new ImageLoader();
