@@ -25,8 +25,16 @@ void ImageLoader::recordPaintedAreas(SDL_Surface* surface) {
 
 void ImageLoader::forgetPaintedAreas() { recordedSurface = NULL; }
 
+// A cursor without a window-manager counterpart is drawn by SDL itself into the screen, on
+// every pointer move, and the patch it saved from under it put back later, all behind the
+// record: while SDL draws it the record says nothing certain about the screen.
+static bool sdlDrawsItsCursor() {
+    SDL_Cursor* cursor = SDL_GetCursor();
+    return cursor != NULL && cursor->wm_cursor == NULL && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
 bool ImageLoader::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
-    if (surface == NULL || surface != recordedSurface || recordOverflowed) {
+    if (surface == NULL || surface != recordedSurface || recordOverflowed || sdlDrawsItsCursor()) {
         return false;
     }
     *areas = recordedAreas;

@@ -318,6 +318,11 @@ int main(int argc, char** argv) {
     TTF_Init();
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     mainScreen = SDL_SetVideoMode(1080, 720, 32, SDL_FULLSCREEN);
+    // A player's cursor is the window manager's; SDL's own, drawn by the dummy driver into the
+    // screen, would turn the faster repaint of a still view off.
+    SDL_ShowCursor(SDL_DISABLE);
+    const SDL_version* runtime = SDL_Linked_Version();
+    printf("SDL runtime %d.%d.%d\n", runtime->major, runtime->minor, runtime->patch);
     Mix_AllocateChannels(1000);
     imageHandler = new ImageLoader();
     camera.w = 1080;
