@@ -16,7 +16,7 @@ compat=$(dpkg -L libsdl1.2-compat | grep '/libSDL-1.2.so.0$' | head -n 1)
 if [ -z "$compat" ]; then
     echo "sdl12-compat not found"; status=1
 else
-    LD_LIBRARY_PATH=$(dirname "$compat") SDL_RUNTIME=sdl12-compat \
+    LD_LIBRARY_PATH=$(dirname "$compat") \
         sh -c 'cd build && ctest --output-on-failure -j "$(nproc)"' || status=1
 fi
 
