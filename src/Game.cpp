@@ -62,7 +62,8 @@ Game::Game(bool windowed)
         return;
     }
     TTF_Init();
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 500);
+    // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
+    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     mainScreen =
         SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed ? 0 : SDL_FULLSCREEN);
     if (mainScreen == NULL) {

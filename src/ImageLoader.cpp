@@ -80,8 +80,16 @@ void ImageLoader::recordPaintedAreas(SDL_Surface* surface) {
 
 void ImageLoader::forgetPaintedAreas() { recordedSurface = NULL; }
 
+// A cursor without a window-manager counterpart is drawn by SDL itself into the screen, on
+// every pointer move, and the patch it saved from under it put back later, all behind the
+// record: while SDL draws it the record says nothing certain about the screen.
+static bool sdlDrawsItsCursor() {
+    SDL_Cursor* cursor = SDL_GetCursor();
+    return cursor != NULL && cursor->wm_cursor == NULL && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+}
+
 bool ImageLoader::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
-    if (surface == NULL || surface != recordedSurface) {
+    if (surface == NULL || surface != recordedSurface || sdlDrawsItsCursor()) {
         return false;
     }
     if (!gathering) {
@@ -344,7 +352,18 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
     offset.y = static_cast<Sint16>(y);
     offset.w = 0;
     offset.h = 0;
+    // Classic SDL blits a picture without an alpha channel at full surface alpha as an opaque
+    // one; sdl12-compat paints nothing of an 8-bit picture (the rendered texts) that way. The
+    // plain blit gives classic SDL's pixels on both.
+    bool opaqueAlpha = source != NULL && (source->flags & SDL_SRCALPHA) != 0 &&
+                       source->format->Amask == 0 && source->format->alpha == SDL_ALPHA_OPAQUE;
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, 0, SDL_ALPHA_OPAQUE);
+    }
     SDL_UpperBlit(source, clip, destination, &offset);
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    }
 }
 
 void ImageLoader::copyRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,

@@ -614,8 +614,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     TTF_Init();
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 500);
-    mainScreen = SDL_SetVideoMode(1080, 720, 32, SDL_FULLSCREEN);
+    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
+    // A window, as in the tests: full screen, sdl12-compat would also scale every flip to
+    // SDL2's 1024 x 768 dummy display. Classic SDL's dummy surface is the same either way.
+    mainScreen = SDL_SetVideoMode(1080, 720, 32, 0);
+    // A player's cursor is the window manager's; SDL's own, drawn by the dummy driver into the
+    // screen, would turn the faster repaint of a still view off.
+    SDL_ShowCursor(SDL_DISABLE);
+    const SDL_version* runtime = SDL_Linked_Version();
+    printf("SDL runtime %d.%d.%d\n", runtime->major, runtime->minor, runtime->patch);
     Mix_AllocateChannels(1000);
     imageHandler = new ImageLoader();
     camera.w = 1080;

@@ -454,3 +454,121 @@ shot=$work/rows.png
         "($rows samples of that row)"
 echo "ok: right click ended the level, the menu was drawn ($menu_rows of $rows samples)," \
     "exit status 0 after $(($(now_ms) - clicked)) ms"
+
+# ---------------------------------------------------------------------------------------------
+# Once more on a 1920x1080 screen, as a player with a bigger monitor sees it, under a small window
+# manager as on any desktop. Classic SDL shows the 1080x720 picture unscaled in the middle with
+# black around it; sdl12-compat scales it by 1.5 to the screen's height, 1620x1080 at x 150, black
+# bars left and right. Either way the game must read the pointer in its own 1080x720 coordinates.
+step=big-screen
+if ldd "$game" | grep -q 'sdl12-compat/libSDL'; then
+    runtime=sdl12-compat ox=150 oy=0 scale=1.5
+else
+    runtime=classic ox=420 oy=180 scale=1
+fi
+Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp -noreset 4>"$work/display-big" \
+    2>"$work/xvfb-big.log" &
+xvfb_pid="$xvfb_pid $!"
+for _ in $(seq 100); do [ -s "$work/display-big" ] && break; sleep 0.1; done
+[ -s "$work/display-big" ] || fail "the 1920x1080 Xvfb reported no display"
+export DISPLAY=:$(head -n 1 "$work/display-big")
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+matchbox-window-manager -use_titlebar no >"$work/wm.log" 2>&1 &
+sampler_pid=$!
+sleep 0.5
+# to_screen X Y: where the game's point (X, Y) lands on the big screen.
+to_screen() { awk -v x="$1" -v y="$2" -v ox=$ox -v oy=$oy -v s=$scale \
+    'BEGIN { printf "%d %d\n", ox + x * s, oy + y * s }'; }
+# region W H X Y: the geometry of the game's rectangle on the big screen.
+region() { awk -v w="$1" -v h="$2" -v x="$3" -v y="$4" -v ox=$ox -v oy=$oy -v s=$scale \
+    'BEGIN { printf "%dx%d+%d+%d\n", w * s, h * s, ox + x * s, oy + y * s }'; }
+mean() { convert "$shot" -crop "$1" +repage -colorspace gray -format '%[fx:mean]' info:; }
+set -- $(to_screen 540 360)
+xdotool mousemove "$1" "$2"
+(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+game_pid=$!
+started=$(now_ms)
+until xdotool search --name '^FPS = ' >/dev/null 2>&1; do
+    kill -0 $game_pid 2>/dev/null || fail "the game ended before reaching the level"
+    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s on the 1920x1080 screen"
+    sleep 0.1
+done
+convert "$map" -crop 1000x200+40+400 +repage \
+    -resize "$(awk -v s=$scale 'BEGIN { printf "%dx%d!", 1000 * s, 200 * s }')" \
+    "$work/expected-big-map.png"
+big_picture() {
+    local m inside corner
+    why="$runtime on 1920x1080: expected the level at $(region 1080 720 0 0) with black around it"
+    if [ $ox -gt 0 ]; then
+        m=$(mean "${ox}x1080+0+0")
+        below "$m" 0.01 || { why="$why (left band mean $m)"; return 1; }
+        m=$(mean "${ox}x1080+$((1920 - ox))+0")
+        below "$m" 0.01 || { why="$why (right band mean $m)"; return 1; }
+    fi
+    if [ $oy -gt 0 ]; then
+        m=$(mean "1920x${oy}+0+0")
+        below "$m" 0.01 || { why="$why (top band mean $m)"; return 1; }
+        m=$(mean "1920x${oy}+0+$((1080 - oy))")
+        below "$m" 0.01 || { why="$why (bottom band mean $m)"; return 1; }
+    fi
+    # The pointer at the centre puts the camera on the map's top-left corner: map everywhere.
+    for corner in "0 0" "1020 0" "0 660" "1020 660" "510 330"; do
+        set -- $corner
+        inside=$(mean "$(region 60 60 "$1" "$2")")
+        below 0.05 "$inside" || { why="$why (black at the game's ($1,$2): mean $inside)"; return 1; }
+    done
+    inside=$(rmse "$shot" "$(region 1000 200 40 400)" "$work/expected-big-map.png")
+    below "$inside" 0.12 || { why="$why (the lower map differs from the map picture by $inside)"; return 1; }
+}
+wait_for 20 big_picture
+echo "ok: $runtime on 1920x1080: the whole level at $(region 1080 720 0 0), black around it"
+
+step=big-screen-hud
+big_hud() {
+    local white bar
+    white=$(convert "$shot" -crop "$(region 50 30 1010 650)" +repage -fuzz 20% -fill black \
+        +opaque white -fill white -opaque white -format '%[fx:int(mean*w*h+0.5)]' info:)
+    bar=$(convert "$shot" -crop "$(region 40 8 925 648)" +repage -format '%[fx:mean.r-mean.g]' info:)
+    why="$runtime on 1920x1080: expected the health 100 in white at the game's (1010,650)"
+    why="$why ($white white pixels) and the red bar left of it (red minus green $bar)"
+    [ "$white" -ge 15 ] && below 0.2 "$bar"
+}
+wait_for 10 big_hud
+echo "ok: the HUD's health number and bar where the game puts them"
+
+step=big-screen-player
+big_player() {
+    local vx=$((1080 - $1)) vy=$((720 - $2)) k got
+    k=$(awk -v dx=$(($1 - vx - 25)) -v dy=$(($2 - vy - 25)) 'BEGIN {
+        a = atan2(dx, -dy) * 180 / 3.14159265358979; if (a < 0) a += 360
+        k = int(a / 10); if (k * 10 < a) k++; print k % 36 + 1 }')
+    convert "$map" -crop "50x50+$3+$4" +repage "$data/images/level1Images/player/player$k.png" \
+        -composite -resize "$(awk -v s=$scale 'BEGIN { printf "%dx%d!", 50 * s, 50 * s }')" \
+        "$work/expected-big-player.png"
+    got=$(rmse "$shot" "$(region 50 50 $vx $vy)" "$work/expected-big-player.png")
+    why="$runtime on 1920x1080, pointer at the game's ($1,$2): expected player picture $k at the"
+    why="$why game's ($vx,$vy), $(region 50 50 $vx $vy) on the screen (difference $got, want < 0.08)"
+    below "$got" 0.08
+}
+for pointer in "300 200" "760 470"; do
+    set -- $pointer
+    gx=$1 gy=$2
+    set -- $(to_screen $gx $gy)
+    xdotool mousemove "$1" "$2"
+    wait_for 15 big_player $gx $gy 540 600
+done
+echo "ok: the player at the pointer's mirror in the game's own coordinates, pointer mapped back"
+
+step=big-screen-quit
+xdotool mousedown 3
+xdotool mouseup 3 2>/dev/null
+clicked=$(now_ms)
+while kill -0 $game_pid 2>/dev/null; do
+    [ $(($(now_ms) - clicked)) -gt 10000 ] && fail "still running 10 s after a right click on the big screen"
+    sleep 0.1
+done
+wait $game_pid
+status=$?
+game_pid=""
+[ $status -eq 0 ] || fail "exit status $status after a right click on the big screen, expected 0"
+echo "ok: a right click ends the game on the big screen with status 0"
