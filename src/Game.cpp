@@ -49,7 +49,9 @@ Game::Game(bool windowed)
     }
     // Before SDL_Init, so that SDL leaves these signals to the game.
     catchQuitSignals();
-    if (SDL_Init(SDL_INIT_EVERYTHING | SDL_INIT_NOPARACHUTE) < 0) {
+    // Sound is brought up on its own: a missing or broken audio device makes sdl12-compat refuse
+    // the whole of SDL_Init, and the game plays silently without one.
+    if (SDL_Init((SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) | SDL_INIT_NOPARACHUTE) < 0) {
         if (x11Chosen) {
             std::fprintf(stderr,
                          "deadacre: cannot start: no X display: cannot connect to X server '%s'\n",
@@ -61,6 +63,7 @@ Game::Game(bool windowed)
         failStartup("SDL could not be initialised");
         return;
     }
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
     TTF_Init();
     // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
