@@ -353,10 +353,18 @@ bool Level1::restoreMapUnderPaintings(Uint32 black) {
 
 // With the view where it was, the screen differs from what the display shows only in the areas
 // put back this pass and those painted since, so only they are sent; otherwise the whole screen.
+// sdl12-compat (1.2.50 and later) puts the screen on SDL2's renderer, where a partial update was
+// seen to leave the display showing an earlier frame; there the whole screen is always shown.
+static bool runtimeShowsPartialUpdates() {
+    static const bool classic = SDL_Linked_Version()->patch < 50;
+    return classic;
+}
+
 void Level1::showFrame() {
     const SDL_Rect* painted;
     int count;
-    if (!fastPaths || !partialUpdate || !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
+    if (!fastPaths || !partialUpdate || !runtimeShowsPartialUpdates() ||
+        !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
         SDL_Flip(mainScreen);
         return;
     }

@@ -480,8 +480,9 @@ int Replay::finish(int gameStatus) {
                          "deadacre: %s: the recording is cut short: it ends after pass %zu\n",
                          s.path.c_str(), s.played);
             status = 2;
-        } else if (s.parsed.complete && !s.viewerQuit &&
-                   (s.finalState != s.parsed.finalState || s.finalFrame != s.parsed.finalFrame)) {
+        } else if (s.parsed.complete && !s.viewerQuit && s.finalState != s.parsed.finalState) {
+            // Only the game's state counts here: the last frame may differ in a few blended
+            // pixels when the recording was made on the other SDL 1.2 runtime.
             std::fprintf(stderr,
                          "deadacre: %s: warning: this playback ends differently from the recorded "
                          "game (the game changed since it was recorded)\n",

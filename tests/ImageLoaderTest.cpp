@@ -164,7 +164,11 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
     for (const char* name : names) {
         SDL_Surface* sprite = loader.optimizeImage(name);
         ASSERT_TRUE(sprite != NULL) << name;
-        EXPECT_TRUE(ImageLoader::blendsDirectly(sprite, mainScreen)) << name;
+        // SDL2 under sdl12-compat rounds its blend differently; the loader's own check then
+        // leaves blending to SDL, and the bytes below must match all the same.
+        if (SDL_Linked_Version()->patch < 50) {
+            EXPECT_TRUE(ImageLoader::blendsDirectly(sprite, mainScreen)) << name;
+        }
         for (auto& spot : spots) {
             for (int c = -1; c < 4; c++) {
                 SDL_LockSurface(mainScreen);
