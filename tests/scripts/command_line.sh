@@ -74,16 +74,25 @@ play() {
 
 within() { awk -v r="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(r >= lo && r <= hi) }'; }
 
+# On sdl12-compat every flip goes through SDL2's renderer and a pass costs milliseconds, more on a
+# busy machine: there the rates can only be checked from above (--fps 60 never runs faster than
+# asked); how fast an unpaced level runs is checked on classic SDL, where a pass costs
+# microseconds.
+slowest=100 paced=40
+if ldd "$game" | grep -q 'sdl12-compat/libSDL'; then
+    slowest=0 paced=0
+fi
+
 cd / || exit 1
 if play "build-tree launcher, default" 3 "$launcher"; then
     [ "$cwd" = "$(readlink -f "$data")" ] || bad "the launcher ran the game in $cwd, not in $data"
     [ "$mode" = "1080x720x32 fullscreen" ] || bad "no options: asked for '$mode', not full screen"
-    within "$rate" 100 1000000 || bad "no options: $rate passes a second, the level should not wait"
+    within "$rate" "$slowest" 1000000 || bad "no options: $rate passes a second, the level should not wait"
     echo "ok: launcher from /, game in $cwd, $mode, $rate passes/s"
 fi
 if play "--windowed --fps 60" 3 "$launcher" --windowed --fps 60; then
     [ "$mode" = "1080x720x32 window" ] || bad "--windowed: asked for '$mode', not a window"
-    within "$rate" 40 63 || bad "--fps 60: $rate passes a second, expected about 60"
+    within "$rate" "$paced" 63 || bad "--fps 60: $rate passes a second, expected about 60"
     echo "ok: --windowed --fps 60: $mode, $rate passes/s"
 fi
 exit $fail
