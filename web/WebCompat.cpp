@@ -2,6 +2,7 @@
 // that yields to the browser, and a main that tells the page when the game is over. Compiled
 // without WebCompat.h, so SDL_Flip here is the browser SDL's own.
 #include <SDL/SDL.h>
+#include <cstdlib>
 #include <emscripten.h>
 
 extern bool fastPaths;
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     // The row copies and run-length sprites of the desktop write surface memory directly, which a
     // canvas-backed surface never shows; SDL's own blits give the same picture.
     fastPaths = false;
+    // The page is the display: without this the game would look for an X display and stop.
+    setenv("SDL_VIDEODRIVER", "emscripten", 0);
     int status = gameMain(argc, argv);
     EM_ASM(
         {
