@@ -2,8 +2,8 @@
 
 #include "Flamethrower.h"
 #include "Glock.h"
+#include "Globals.h"
 #include "HUD.h"
-#include "Level1.h"
 #include "Player.h"
 #include "SoundLoader.h"
 #include "Uzi.h"

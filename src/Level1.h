@@ -17,13 +17,6 @@ class ParticleEngine;
 class PathingBlocker;
 class Player;
 
-extern bool mouseDown;
-extern Collision* collisionDetection;
-extern ParticleEngine* particleEngine;
-extern Player* player;
-extern HUD* hud;
-extern int unitIdCounter;
-
 // The one playable level. Constructing it runs it: the world is set up and the frame loop runs
 // until the player quits.
 class Level1 {
