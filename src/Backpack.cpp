@@ -1,8 +1,8 @@
 #include "Backpack.h"
 
 #include "Flamethrower.h"
-#include "Glock.h"
 #include "Globals.h"
+#include "Glock.h"
 #include "HUD.h"
 #include "Player.h"
 #include "SoundLoader.h"

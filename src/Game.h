@@ -6,10 +6,6 @@
 #include "Globals.h"
 #include "ImageLoader.h"
 
-// Selects the faster drawing paths, which leave every painted pixel and every game decision as
-// the plain ones do; a test switches them off to prove exactly that.
-extern bool fastPaths;
-
 // Brings the libraries up, runs the front end inside its constructor, and brings them down.
 class Game {
 public:

@@ -53,8 +53,6 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownPlayer = NULL;
     ownHud = NULL;
     cleanedUp = false;
-    mapViewPainted = false;
-    partialUpdate = false;
 }
 
 void Level1::startLevel() {
@@ -214,7 +212,7 @@ void Level1::runPass() {
     handleEvents();
     handleHeldKeys();
 
-    paintMapView();
+    drawing.paintMapView(images[0], mainScreen, camera, imageHandler);
     imageHandler->paintImage(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
                              pathingBlockers[0]->getYLocation(), NULL);
     imageHandler->paintImage(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
@@ -250,7 +248,7 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    showFrame();
+    drawing.showFrame(mainScreen);
     // Before the pass count or the clock of the mean rate runs out of range (2^31 passes, 24.8
     // days), both start again: the caption goes on showing a true mean rate.
     if (frameCount == INT_MAX || fpsTimer->getTime() == INT_MAX) {
@@ -273,95 +271,6 @@ void Level1::runPass() {
         updateTimer->start();
     }
     Replay::endPass(this);
-}
-
-// Clears the screen to black and paints the part of the map under the camera. Where the map
-// is a plain opaque picture the fast path paints the same pixels without clearing what the map
-// is about to cover: it blackens only the strips outside the rectangle the blit fills.
-void Level1::paintMapView() {
-    partialUpdate = false;
-    SDL_Surface* map = images[0];
-    Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
-    if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
-        SDL_FillRect(mainScreen, NULL, black);
-        imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
-        mapViewPainted = false;
-        ImageLoader::forgetPaintedAreas();
-        return;
-    }
-    if (restoreMapUnderPaintings(black)) {
-        ImageLoader::recordPaintedAreas(mainScreen);
-        return;
-    }
-    // From here until the next pass's map, the loader notes every picture painted on the screen.
-    mapViewPainted = true;
-    lastView = camera;
-    SDL_Rect area;
-    int srcX, srcY;
-    if (!ImageLoader::blitArea(map, &camera, mainScreen, 0, 0, &area, &srcX, &srcY)) {
-        SDL_FillRect(mainScreen, NULL, black);
-        ImageLoader::recordPaintedAreas(mainScreen);
-        return;
-    }
-    int screenW = mainScreen->w, screenH = mainScreen->h;
-    int right = area.x + area.w, bottom = area.y + area.h;
-    SDL_Rect strips[4] = {
-        {0, 0, static_cast<Uint16>(screenW), static_cast<Uint16>(area.y)},
-        {0, static_cast<Sint16>(bottom), static_cast<Uint16>(screenW),
-         static_cast<Uint16>(screenH - bottom)},
-        {0, area.y, static_cast<Uint16>(area.x), area.h},
-        {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
-    for (SDL_Rect& strip : strips) {
-        if (strip.w > 0 && strip.h > 0) {
-            ImageLoader::fillArea(mainScreen, strip, black);
-        }
-    }
-    imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
-    ImageLoader::recordPaintedAreas(mainScreen);
-}
-
-// With the camera where it was for the last map and nothing but recorded pictures painted since,
-// the screen differs from a fresh map view only where those pictures landed: clearing and
-// painting the map there alone gives the same screen.
-bool Level1::restoreMapUnderPaintings(Uint32 black) {
-    const SDL_Rect* areas;
-    int count;
-    if (!mapViewPainted || lastView.x != camera.x || lastView.y != camera.y ||
-        !ImageLoader::paintedAreas(mainScreen, &areas, &count)) {
-        return false;
-    }
-    // What changes on the display this pass: these areas, put back, and what is painted next.
-    changedAreas.assign(areas, areas + count);
-    for (int i = 0; i < count; i++) {
-        SDL_Rect area = areas[i];
-        SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
-                         static_cast<Sint16>(camera.y + area.y), area.w, area.h};
-        // Black is needed only where the map does not reach: past its edges.
-        SDL_Rect covered;
-        int srcX, srcY;
-        if (!ImageLoader::blitArea(images[0], &part, mainScreen, area.x, area.y, &covered, &srcX,
-                                   &srcY) ||
-            covered.x != area.x || covered.y != area.y || covered.w != area.w ||
-            covered.h != area.h) {
-            ImageLoader::fillArea(mainScreen, area, black);
-        }
-        imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
-    }
-    partialUpdate = true;
-    return true;
-}
-
-// With the view where it was, the screen differs from what the display shows only in the areas
-// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
-void Level1::showFrame() {
-    const SDL_Rect* painted;
-    int count;
-    if (!fastPaths || !partialUpdate || !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
-        SDL_Flip(mainScreen);
-        return;
-    }
-    changedAreas.insert(changedAreas.end(), painted, painted + count);
-    SDL_UpdateRects(mainScreen, static_cast<int>(changedAreas.size()), changedAreas.data());
 }
 
 void Level1::cleanup() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Backpack.h"
+#include "FastDrawing.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
 #include "GlockItem.h"
@@ -78,7 +79,7 @@ typedef std::function<void(Level1&, int)> Script;
 
 // Plays a script once with the given paths and records every frame and every game state.
 Play play(bool fast, int passes, const Script& script) {
-    fastPaths = fast;
+    FastDrawing::enabled = fast;
     resetGameGlobals();
     releaseAllKeys();
     drainEvents();
@@ -124,7 +125,7 @@ Play play(bool fast, int passes, const Script& script) {
     releaseAllKeys();
     drainEvents();
     resetGameGlobals();
-    fastPaths = true;
+    FastDrawing::enabled = true;
     return result;
 }
 

@@ -35,6 +35,7 @@
 
 #include "Backpack.h"
 #include "Collision.h"
+#include "FastDrawing.h"
 #include "Flamethrower.h"
 #include "Game.h"
 #include "Glock.h"
@@ -319,7 +320,7 @@ void libcFrame() {
     SDL_LockSurface(mainScreen);
     Uint8* pixels = static_cast<Uint8*>(mainScreen->pixels);
     int pitch = mainScreen->pitch, bpp = mainScreen->format->BytesPerPixel;
-    if (!ImageLoader::blitArea(floorMap, &view, mainScreen, 0, 0, &area, &srcX, &srcY)) {
+    if (!FastDrawing::blitArea(floorMap, &view, mainScreen, 0, 0, &area, &srcX, &srcY)) {
         area = {0, 0, 0, 0};
     }
     for (int y = 0; y < mainScreen->h; y++) {
@@ -417,7 +418,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
             floorCost[f.name] = withServer ? c.totalMicros : c.gameMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
-        ImageLoader::forgetPaintedAreas();
+        FastDrawing::forgetPaintedAreas();
         step(false);
         double server = serverMicros(), game = 0;
         for (int i = 0; i < passes; i++) {
@@ -576,7 +577,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--check-display") {
             checkDisplay = true;
         } else if (arg == "--plain") {
-            fastPaths = false; // the straightforward paths, for comparison
+            FastDrawing::enabled = false; // the straightforward paths, for comparison
         } else if (arg == "--record" && i + 1 < argc) {
             record = argv[++i]; // what recording a game costs
         } else {
