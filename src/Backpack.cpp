@@ -59,6 +59,15 @@ bool Backpack::addItem(Item* input) {
     return false;
 }
 
+bool Backpack::keeps(Item* item) {
+    for (std::stack<Item*> held = items; !held.empty(); held.pop()) {
+        if (held.top() == item) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Backpack::addWeapon(Item* input) {
     for (size_t i = 0; i < weapons.size(); i++) {
         if (weapons[i] != NULL) {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <sstream>
 
+#include "Backpack.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
@@ -52,7 +53,6 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownEngine = NULL;
     ownPlayer = NULL;
     ownHud = NULL;
-    cleanedUp = false;
 }
 
 void Level1::startLevel() {
@@ -126,9 +126,9 @@ void Level1::dropDestroyedItems() {
         Item* item = itemTemp.top();
         if (!item->isDestroyed()) {
             items.push(item);
-        } else if (item->getId() != "HealthPotion") {
-            // A taken potion lives on in the backpack; other taken pickups are kept only so
-            // that they can be freed at exit.
+        } else if (!player->backpack->keeps(item)) {
+            // What the backpack keeps is its own; other taken pickups are kept only so that they
+            // can be freed at exit.
             retiredItems.push_back(item);
         }
         itemTemp.pop();
@@ -273,6 +273,15 @@ void Level1::runPass() {
     Replay::endPass(this);
 }
 
+// Clears a global that still points at what this level is about to free.
+template <typename T> static void forget(T* mine, T*& global) {
+    if (mine != NULL && global == mine) {
+        global = NULL;
+    }
+}
+
+// Frees what only the level's loop needs; the level's objects stay until it is deleted. Safe to
+// call again, and the destructor does.
 void Level1::cleanup() {
     for (size_t i = 0; i < images.size(); i++) {
         SDL_FreeSurface(images[i]);
@@ -282,63 +291,37 @@ void Level1::cleanup() {
         delete pathingBlockers[i];
         pathingBlockers[i] = NULL;
     }
-    if (collisionDetection != NULL) {
-        delete collisionDetection;
-        if (collisionDetection == ownCollision) {
-            ownCollision = NULL;
-        }
+    forget(ownCollision, collisionDetection);
+    delete ownCollision;
+    ownCollision = NULL;
+    if (ownPlayer != NULL) {
+        ownPlayer->cleanup();
     }
-    player->cleanup();
-    cleanedUp = true;
 }
 
-void Level1::releaseItem(Item* item) {
-    if (item->isDestroyed() && item->getId() == "HealthPotion") {
-        return; // taken during the last pass: it belongs to the backpack now
-    }
-    delete item;
-}
-
+// Each object has one owner: the backpack frees what it keeps, the level everything else it made.
 Level1::~Level1() {
-    if (!cleanedUp) {
-        // Driven by hand and never finished: release what cleanup would have.
-        if (collisionDetection == ownCollision) {
-            collisionDetection = NULL;
-        }
-        delete ownCollision;
-        if (ownPlayer != NULL) {
-            ownPlayer->cleanup();
-        }
-    }
-    // Before the player goes: a potion taken in the last pass is still listed here, and asking
-    // whether it was taken must happen while the backpack that now owns it still holds it.
+    cleanup();
+    // Before the player goes: a potion taken in the last pass is still listed here, and its
+    // owner is the backpack.
     while (!items.empty()) {
-        releaseItem(items.top());
+        Item* item = items.top();
+        if (ownPlayer == NULL || !ownPlayer->backpack->keeps(item)) {
+            delete item;
+        }
         items.pop();
     }
-    if (ownHud != NULL && hud == ownHud) {
-        hud = NULL;
-    }
+    forget(ownHud, hud);
     delete ownHud;
-    if (ownPlayer != NULL && player == ownPlayer) {
-        player = NULL;
-    }
+    forget(ownPlayer, player);
     delete ownPlayer;
-    if (ownEngine != NULL && particleEngine == ownEngine) {
-        particleEngine = NULL;
-    }
+    forget(ownEngine, particleEngine);
     delete ownEngine;
     for (size_t i = 0; i < retiredItems.size(); i++) {
         delete retiredItems[i];
     }
     for (size_t i = 0; i < createdUnits.size(); i++) {
         delete createdUnits[i];
-    }
-    for (size_t i = 0; i < images.size(); i++) {
-        SDL_FreeSurface(images[i]);
-    }
-    for (size_t i = 0; i < pathingBlockers.size(); i++) {
-        delete pathingBlockers[i];
     }
     delete fpsTimer;
     delete updateTimer;

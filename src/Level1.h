@@ -67,7 +67,6 @@ private:
     void dropDestroyedUnits();
     void handleEvents();
     void handleHeldKeys();
-    void releaseItem(Item* item);
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.
@@ -77,7 +76,6 @@ private:
     ParticleEngine* ownEngine;
     Player* ownPlayer;
     HUD* ownHud;
-    bool cleanedUp;
 
     // The map view and the frame are drawn the faster way when it gives the same pixels.
     FastDrawing drawing;
