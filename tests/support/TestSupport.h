@@ -4,11 +4,20 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 #include "Level1.h"
 
 namespace testsupport {
+
+// SDL's dummy video and audio drivers, chosen before SDL starts.
+void chooseDummyDrivers();
+// Brings SDL, the fonts and the mixer up on the drivers chosen, with the real 1080 x 720 x 32
+// surface in a window, the game's globals, the data folder as working directory and the scripted
+// clock behind every Timer. Returns what failed, or "".
+std::string startSdl();
+void stopSdl();
 
 // Brings SDL up once for the whole run on the dummy video and audio drivers, with the real
 // 1080 x 720 x 32 surface, the game's globals, the data folder as working directory and the
@@ -58,6 +67,11 @@ public:
 
 // Resets the globals the game shares so that one test's level does not leak into the next.
 void resetGameGlobals();
+
+// A real level built by the real set-up, with no keys held, no events queued and the pointer in
+// the middle of the screen; endLevel frees it and leaves the input as clean.
+Level1* startLevel();
+void endLevel(Level1* level);
 
 // A real level built by the real set-up, driven pass by pass.
 class LevelFixture : public ::testing::Test {
