@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Level1.h"
+#include "Projectile.h"
+#include "Unit.h"
 
 namespace testsupport {
 
@@ -81,6 +83,36 @@ protected:
     // Runs n passes, advancing the clock by stepMs before each.
     void runPasses(int n, Uint32 stepMs = 1);
     Level1* level = nullptr;
+};
+
+// Test doubles of the object families.
+// A projectile standing still at a view position, with the damage it does.
+struct StillProjectile : Projectile {
+    StillProjectile(double x, double y, int damage = 1) : x(x), y(y), damage(damage) {}
+    SDL_Surface* draw() override { return nullptr; }
+    double getXLocation() override { return x; }
+    double getYLocation() override { return y; }
+    bool isDestroyed() override { return destroyed; }
+    int getDamage() override { return damage; }
+    void destroy() override { destroyed = true; }
+    double x, y;
+    int damage;
+    bool destroyed = false;
+};
+
+// A unit of 50 x 50 standing still at a view position, harmless and never destroyed.
+struct BoxUnit : Unit {
+    BoxUnit(int id, int x, int y) : id(id), x(x), y(y) {}
+    SDL_Surface* draw() override { return nullptr; }
+    int getXLocation() override { return x; }
+    int getYLocation() override { return y; }
+    int getWidth() override { return 50; }
+    int getHeight() override { return 50; }
+    int attack() override { return 0; }
+    void cleanup() override {}
+    bool isDestroyed() override { return false; }
+    int getId() override { return id; }
+    int id, x, y;
 };
 
 } // namespace testsupport
