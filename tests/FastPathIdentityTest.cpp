@@ -288,6 +288,28 @@ TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths)
     EXPECT_LT(fast.lowestHealth, 100);
 }
 
+// Fills between passes through FastDrawing::fill, some past the screen's edges, while the view
+// stands still: the level must put the map back under every one of them, as a full repaint does.
+TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
+    CursorHidden hidden;
+    Script fills = [](Level1&, int pass) {
+        if (pass % 10 == 5) {
+            SDL_Rect area = {static_cast<Sint16>(pass % 3 == 0 ? -40 : 100 + pass % 700),
+                             static_cast<Sint16>(pass % 4 == 0 ? 690 : 200), 150, 80};
+            FastDrawing::fill(mainScreen, &area, SDL_MapRGB(mainScreen->format, 200, 0, 200));
+        }
+        FakeClock::advance(3);
+    };
+    std::vector<Uint64> plain = play(false, 200, fills).trace;
+    Play fast = play(true, 200, fills);
+    ASSERT_EQ(plain.size(), fast.trace.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i], fast.trace[i])
+            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
+    }
+    EXPECT_GT(fast.stillPasses, 150);
+}
+
 // SDL's software cursor (the dummy driver's, as on a framebuffer) is drawn into the screen behind
 // the loader's record of painted areas; with it shown, the pointer still and then moving, the
 // faster paths must still show what the straightforward loop shows.
