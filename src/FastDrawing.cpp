@@ -80,8 +80,12 @@ void FastDrawing::forgetPaintedAreas() { recordedSurface = NULL; }
 // every pointer move, and the patch it saved from under it put back later, all behind the
 // record: while SDL draws it the record says nothing certain about the screen.
 bool FastDrawing::sdlDrawsItsCursor() {
+#ifdef __EMSCRIPTEN__
+    return false; // the browser draws the pointer, over the canvas
+#else
     SDL_Cursor* cursor = SDL_GetCursor();
     return cursor != NULL && cursor->wm_cursor == NULL && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+#endif
 }
 
 bool FastDrawing::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {

@@ -53,8 +53,12 @@ void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int 
     // Classic SDL blits a picture without an alpha channel at full surface alpha as an opaque
     // one; sdl12-compat paints nothing of an 8-bit picture (the rendered texts) that way. The
     // plain blit gives classic SDL's pixels on both.
+#ifdef __EMSCRIPTEN__
+    bool opaqueAlpha = false; // the browser's SDL keeps no surface alpha in the pixel format
+#else
     bool opaqueAlpha = source != NULL && (source->flags & SDL_SRCALPHA) != 0 &&
                        source->format->Amask == 0 && source->format->alpha == SDL_ALPHA_OPAQUE;
+#endif
     if (opaqueAlpha) {
         SDL_SetAlpha(source, 0, SDL_ALPHA_OPAQUE);
     }

@@ -20,6 +20,10 @@ int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destina
 }
 #endif
 
+// The key in the digit 2's place on an AZERTY keyboard (é): the browser's SDL names no key of
+// Latin-1, but its key codes for them are the character's, as SDL 1.2's are.
+#define SDLK_WORLD_73 ((SDLKey)0xE9)
+
 #define SDL_Flip webFlip
 #undef SDL_BlitSurface
 #define SDL_UpperBlit webUpperBlit
