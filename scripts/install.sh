@@ -7,6 +7,8 @@ PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mix
 libsdl-ttf2.0-dev"
 TEST_PACKAGES="libgtest-dev xvfb xdotool imagemagick x11-utils valgrind \
 debhelper dpkg-dev lintian desktop-file-utils appstream"
+# The style check: the committed .clang-format is read by version 14, Debian 12's.
+TEST_PACKAGES="$TEST_PACKAGES clang-format"
 # The second SDL 1.2 runtime the tests run on, and a window manager for the big-screen run.
 TEST_PACKAGES="$TEST_PACKAGES libsdl1.2-compat matchbox-window-manager"
 # The browser build and its test: Emscripten, and Chromium driven from Node.js (npm).

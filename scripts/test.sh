@@ -6,8 +6,13 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 scripts/install.sh --tests
-scripts/build.sh
 status=0
+# The style the code follows: any difference from the committed .clang-format fails the run, and
+# so does any compiler warning in the project's own code (WERROR, in both builds).
+clang-format --dry-run --Werror src/*.cpp src/*.h tests/*.cpp tests/*/*.cpp tests/*/*.h \
+    tests/*/*.c web/*.cpp web/*.h || status=1
+cmake -S . -B build -DWERROR=ON >/dev/null
+scripts/build.sh
 (cd build && ctest --output-on-failure -j "$(nproc)") || status=1
 # The art's contrast figures against the map, shown in the log even when they pass.
 (cd build && ./game_tests --gtest_filter='AssetsOnTheMap*') || status=1
@@ -24,7 +29,7 @@ else
         sh -c 'cd build && ctest --output-on-failure -j "$(nproc)"' || status=1
 fi
 
-cmake -S . -B build-san -DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build-san -DSANITIZE=ON -DWERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-san -j "$(nproc)"
 # verify_asan_link_order=0: the headless tests preload the caption spy ahead of the runtime.
 # The suppressions name third-party libraries only; see the file. The real-display run is left

@@ -1,9 +1,9 @@
 #include "Backpack.h"
 
 #include "Flamethrower.h"
+#include "Globals.h"
 #include "Glock.h"
 #include "HUD.h"
-#include "Level1.h"
 #include "Player.h"
 #include "SoundLoader.h"
 #include "Uzi.h"
@@ -55,6 +55,15 @@ bool Backpack::addItem(Item* input) {
         // With every slot taken the pick-up is refused and stays on the ground, rather than
         // vanishing without giving a weapon.
         return addWeapon(input);
+    }
+    return false;
+}
+
+bool Backpack::keeps(Item* item) {
+    for (std::stack<Item*> held = items; !held.empty(); held.pop()) {
+        if (held.top() == item) {
+            return true;
+        }
     }
     return false;
 }

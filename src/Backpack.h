@@ -18,7 +18,11 @@ public:
     explicit Backpack(Player* input);
     ~Backpack();
 
+    // True when the item was taken: gold is counted and weapons are made at once, and a potion
+    // is kept, after which the backpack owns it (see keeps) and frees it when drunk or at the end.
     bool addItem(Item* input);
+    // Whether item is one the backpack holds and will free; whoever else listed it must not.
+    bool keeps(Item* item);
     // Returns whether a weapon was made: false when all three slots are taken or the id is not
     // a weapon's.
     bool addWeapon(Item* input);

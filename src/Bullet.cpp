@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 Bullet::Bullet(int inputX, int inputY, int mouX, int mouY) {
     locationX = inputX + 25 + camera.x;

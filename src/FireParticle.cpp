@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "Game.h"
+#include "Globals.h"
 
 FireParticle::FireParticle(SDL_Surface* pic, int x, int y, int mx, int my, int dmg) {
     picture = pic;

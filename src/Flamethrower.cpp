@@ -3,8 +3,8 @@
 #include <climits>
 
 #include "FireParticle.h"
-#include "Game.h"
-#include "Level1.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 #include "ParticleEngine.h"
 #include "SoundLoader.h"
 

@@ -1,6 +1,7 @@
 #include "FlamethrowerItem.h"
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 FlamethrowerItem::FlamethrowerItem(int x, int y) {
     flamePicture = imageHandler->optimizeImage("images/itemImages/flamethrower.png");

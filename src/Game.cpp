@@ -14,7 +14,6 @@ int mapWidth;
 int mapHeight;
 SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
-bool fastPaths = true;
 volatile sig_atomic_t quitSignal = 0;
 
 static void noteQuitSignal(int signalNumber) { quitSignal = signalNumber; }

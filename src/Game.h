@@ -2,22 +2,9 @@
 #define GAME_H
 
 #include <SDL/SDL.h>
-#include <csignal>
 
+#include "Globals.h"
 #include "ImageLoader.h"
-
-// The view rectangle: x and y follow the player, w and h are the screen's size.
-extern SDL_Rect camera;
-extern int mapWidth;
-extern int mapHeight;
-extern SDL_Surface* mainScreen;
-extern ImageLoader* imageHandler;
-// Selects the faster drawing paths, which leave every painted pixel and every game decision as
-// the plain ones do; a test switches them off to prove exactly that.
-extern bool fastPaths;
-// Non-zero once a terminating signal (interrupt, terminate, quit, hang-up) has arrived: the
-// level's loop and the menu read it and end as on a window close.
-extern volatile sig_atomic_t quitSignal;
 
 // Brings the libraries up, runs the front end inside its constructor, and brings them down.
 class Game {

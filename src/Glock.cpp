@@ -1,8 +1,8 @@
 #include "Glock.h"
 
 #include "Bullet.h"
-#include "Game.h"
-#include "Level1.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 #include "ParticleEngine.h"
 #include "SoundLoader.h"
 

@@ -1,6 +1,7 @@
 #include "GlockItem.h"
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 GlockItem::GlockItem(int x, int y) {
     glockPicture = imageHandler->optimizeImage("images/itemImages/glock.png");

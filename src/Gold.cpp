@@ -1,6 +1,7 @@
 #include "Gold.h"
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 Gold::Gold(int x, int y, int gold) {
     goldPicture = imageHandler->optimizeImage("images/itemImages/gold.png");

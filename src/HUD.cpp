@@ -1,7 +1,8 @@
 #include "HUD.h"
 
 #include "Backpack.h"
-#include "Game.h"
+#include "FastDrawing.h"
+#include "Globals.h"
 #include "Player.h"
 
 HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
@@ -53,12 +54,12 @@ HUD::~HUD() {
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
 void HUD::renderNumber(NumberSlot slot) {
     std::string text = displayString.str();
-    if (fastPaths && numberCache[slot] != NULL && numberText[slot] == text) {
+    if (FastDrawing::enabled && numberCache[slot] != NULL && numberText[slot] == text) {
         message = numberCache[slot];
         return;
     }
     message = font != NULL ? TTF_RenderText_Solid(font, text.c_str(), textColor) : NULL;
-    if (fastPaths) {
+    if (FastDrawing::enabled) {
         SDL_FreeSurface(numberCache[slot]);
         numberCache[slot] = message;
         numberText[slot] = text;
@@ -67,7 +68,7 @@ void HUD::renderNumber(NumberSlot slot) {
 
 void HUD::paintNumber(int x, int y) {
     imageHandler->paintImage(message, mainScreen, x, y, NULL);
-    if (!fastPaths) {
+    if (!FastDrawing::enabled) {
         SDL_FreeSurface(message);
     }
     message = NULL;
@@ -132,7 +133,7 @@ bool HUD::healthBarIsOpaque() {
 // One segment per started health point, from x 970 leftwards, each one pixel further left.
 void HUD::drawHealthBar() {
     // A health far above anything the game hands out would need a huge strip; paint it plainly.
-    if (fastPaths && barOpaque && player->getHealth() <= 4096) {
+    if (FastDrawing::enabled && barOpaque && player->getHealth() <= 4096) {
         int segments = 0;
         while (player->getHealth() > segments) {
             segments++;

@@ -1,6 +1,7 @@
 #include "HealthPotion.h"
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 HealthPotion::HealthPotion(int x, int y) {
     picture = imageHandler->optimizeImage("images/itemImages/healthPotion.png");

@@ -3,6 +3,7 @@
 #include <climits>
 #include <sstream>
 
+#include "Backpack.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
@@ -52,9 +53,6 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     ownEngine = NULL;
     ownPlayer = NULL;
     ownHud = NULL;
-    cleanedUp = false;
-    mapViewPainted = false;
-    partialUpdate = false;
 }
 
 void Level1::startLevel() {
@@ -128,9 +126,9 @@ void Level1::dropDestroyedItems() {
         Item* item = itemTemp.top();
         if (!item->isDestroyed()) {
             items.push(item);
-        } else if (item->getId() != "HealthPotion") {
-            // A taken potion lives on in the backpack; other taken pickups are kept only so
-            // that they can be freed at exit.
+        } else if (!player->backpack->keeps(item)) {
+            // What the backpack keeps is its own; other taken pickups are kept only so that they
+            // can be freed at exit.
             retiredItems.push_back(item);
         }
         itemTemp.pop();
@@ -214,7 +212,7 @@ void Level1::runPass() {
     handleEvents();
     handleHeldKeys();
 
-    paintMapView();
+    drawing.paintMapView(images[0], mainScreen, camera, imageHandler);
     imageHandler->paintImage(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
                              pathingBlockers[0]->getYLocation(), NULL);
     imageHandler->paintImage(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
@@ -250,7 +248,7 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    showFrame();
+    drawing.showFrame(mainScreen);
     // Before the pass count or the clock of the mean rate runs out of range (2^31 passes, 24.8
     // days), both start again: the caption goes on showing a true mean rate.
     if (frameCount == INT_MAX || fpsTimer->getTime() == INT_MAX) {
@@ -275,103 +273,15 @@ void Level1::runPass() {
     Replay::endPass(this);
 }
 
-// Clears the screen to black and paints the part of the map under the camera. Where the map
-// is a plain opaque picture the fast path paints the same pixels without clearing what the map
-// is about to cover: it blackens only the strips outside the rectangle the blit fills.
-void Level1::paintMapView() {
-    partialUpdate = false;
-    SDL_Surface* map = images[0];
-    Uint32 black = SDL_MapRGB(mainScreen->format, 0, 0, 0);
-    if (!fastPaths || !ImageLoader::copiesRowByRow(map, mainScreen)) {
-        SDL_FillRect(mainScreen, NULL, black);
-        imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
-        mapViewPainted = false;
-        ImageLoader::forgetPaintedAreas();
-        return;
+// Clears a global that still points at what this level is about to free.
+template <typename T> static void forget(T* mine, T*& global) {
+    if (mine != NULL && global == mine) {
+        global = NULL;
     }
-    if (restoreMapUnderPaintings(black)) {
-        ImageLoader::recordPaintedAreas(mainScreen);
-        return;
-    }
-    // From here until the next pass's map, the loader notes every picture painted on the screen.
-    mapViewPainted = true;
-    lastView = camera;
-    SDL_Rect area;
-    int srcX, srcY;
-    if (!ImageLoader::blitArea(map, &camera, mainScreen, 0, 0, &area, &srcX, &srcY)) {
-        SDL_FillRect(mainScreen, NULL, black);
-        ImageLoader::recordPaintedAreas(mainScreen);
-        return;
-    }
-    int screenW = mainScreen->w, screenH = mainScreen->h;
-    int right = area.x + area.w, bottom = area.y + area.h;
-    SDL_Rect strips[4] = {
-        {0, 0, static_cast<Uint16>(screenW), static_cast<Uint16>(area.y)},
-        {0, static_cast<Sint16>(bottom), static_cast<Uint16>(screenW),
-         static_cast<Uint16>(screenH - bottom)},
-        {0, area.y, static_cast<Uint16>(area.x), area.h},
-        {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
-    for (SDL_Rect& strip : strips) {
-        if (strip.w > 0 && strip.h > 0) {
-            ImageLoader::fillArea(mainScreen, strip, black);
-        }
-    }
-    imageHandler->paintImage(map, mainScreen, 0, 0, &camera);
-    ImageLoader::recordPaintedAreas(mainScreen);
 }
 
-// With the camera where it was for the last map and nothing but recorded pictures painted since,
-// the screen differs from a fresh map view only where those pictures landed: clearing and
-// painting the map there alone gives the same screen.
-bool Level1::restoreMapUnderPaintings(Uint32 black) {
-    const SDL_Rect* areas;
-    int count;
-    if (!mapViewPainted || lastView.x != camera.x || lastView.y != camera.y ||
-        !ImageLoader::paintedAreas(mainScreen, &areas, &count)) {
-        return false;
-    }
-    // What changes on the display this pass: these areas, put back, and what is painted next.
-    changedAreas.assign(areas, areas + count);
-    for (int i = 0; i < count; i++) {
-        SDL_Rect area = areas[i];
-        SDL_Rect part = {static_cast<Sint16>(camera.x + area.x),
-                         static_cast<Sint16>(camera.y + area.y), area.w, area.h};
-        // Black is needed only where the map does not reach: past its edges.
-        SDL_Rect covered;
-        int srcX, srcY;
-        if (!ImageLoader::blitArea(images[0], &part, mainScreen, area.x, area.y, &covered, &srcX,
-                                   &srcY) ||
-            covered.x != area.x || covered.y != area.y || covered.w != area.w ||
-            covered.h != area.h) {
-            ImageLoader::fillArea(mainScreen, area, black);
-        }
-        imageHandler->paintImage(images[0], mainScreen, area.x, area.y, &part);
-    }
-    partialUpdate = true;
-    return true;
-}
-
-// With the view where it was, the screen differs from what the display shows only in the areas
-// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
-// sdl12-compat (1.2.50 and later) puts the screen on SDL2's renderer, where a partial update was
-// seen to leave the display showing an earlier frame; there the whole screen is always shown.
-static bool runtimeShowsPartialUpdates() {
-    static const bool classic = SDL_Linked_Version()->patch < 50;
-    return classic;
-}
-
-void Level1::showFrame() {
-    const SDL_Rect* painted;
-    int count;
-    if (!fastPaths || !partialUpdate || !runtimeShowsPartialUpdates() ||
-        !ImageLoader::paintedAreas(mainScreen, &painted, &count)) {
-        SDL_Flip(mainScreen);
-        return;
-    }
-    changedAreas.insert(changedAreas.end(), painted, painted + count);
-    SDL_UpdateRects(mainScreen, static_cast<int>(changedAreas.size()), changedAreas.data());
-}
-
+// Frees what only the level's loop needs; the level's objects stay until it is deleted. Safe to
+// call again, and the destructor does.
 void Level1::cleanup() {
     for (size_t i = 0; i < images.size(); i++) {
         SDL_FreeSurface(images[i]);
@@ -381,63 +291,37 @@ void Level1::cleanup() {
         delete pathingBlockers[i];
         pathingBlockers[i] = NULL;
     }
-    if (collisionDetection != NULL) {
-        delete collisionDetection;
-        if (collisionDetection == ownCollision) {
-            ownCollision = NULL;
-        }
+    forget(ownCollision, collisionDetection);
+    delete ownCollision;
+    ownCollision = NULL;
+    if (ownPlayer != NULL) {
+        ownPlayer->cleanup();
     }
-    player->cleanup();
-    cleanedUp = true;
 }
 
-void Level1::releaseItem(Item* item) {
-    if (item->isDestroyed() && item->getId() == "HealthPotion") {
-        return; // taken during the last pass: it belongs to the backpack now
-    }
-    delete item;
-}
-
+// Each object has one owner: the backpack frees what it keeps, the level everything else it made.
 Level1::~Level1() {
-    if (!cleanedUp) {
-        // Driven by hand and never finished: release what cleanup would have.
-        if (collisionDetection == ownCollision) {
-            collisionDetection = NULL;
-        }
-        delete ownCollision;
-        if (ownPlayer != NULL) {
-            ownPlayer->cleanup();
-        }
-    }
-    // Before the player goes: a potion taken in the last pass is still listed here, and asking
-    // whether it was taken must happen while the backpack that now owns it still holds it.
+    cleanup();
+    // Before the player goes: a potion taken in the last pass is still listed here, and its
+    // owner is the backpack.
     while (!items.empty()) {
-        releaseItem(items.top());
+        Item* item = items.top();
+        if (ownPlayer == NULL || !ownPlayer->backpack->keeps(item)) {
+            delete item;
+        }
         items.pop();
     }
-    if (ownHud != NULL && hud == ownHud) {
-        hud = NULL;
-    }
+    forget(ownHud, hud);
     delete ownHud;
-    if (ownPlayer != NULL && player == ownPlayer) {
-        player = NULL;
-    }
+    forget(ownPlayer, player);
     delete ownPlayer;
-    if (ownEngine != NULL && particleEngine == ownEngine) {
-        particleEngine = NULL;
-    }
+    forget(ownEngine, particleEngine);
     delete ownEngine;
     for (size_t i = 0; i < retiredItems.size(); i++) {
         delete retiredItems[i];
     }
     for (size_t i = 0; i < createdUnits.size(); i++) {
         delete createdUnits[i];
-    }
-    for (size_t i = 0; i < images.size(); i++) {
-        SDL_FreeSurface(images[i]);
-    }
-    for (size_t i = 0; i < pathingBlockers.size(); i++) {
-        delete pathingBlockers[i];
     }
     delete fpsTimer;
     delete updateTimer;

@@ -6,6 +6,7 @@
 #include <stack>
 #include <vector>
 
+#include "FastDrawing.h"
 #include "ImageLoader.h"
 #include "Item.h"
 #include "Timer.h"
@@ -16,13 +17,6 @@ class HUD;
 class ParticleEngine;
 class PathingBlocker;
 class Player;
-
-extern bool mouseDown;
-extern Collision* collisionDetection;
-extern ParticleEngine* particleEngine;
-extern Player* player;
-extern HUD* hud;
-extern int unitIdCounter;
 
 // The one playable level. Constructing it runs it: the world is set up and the frame loop runs
 // until the player quits.
@@ -73,10 +67,6 @@ private:
     void dropDestroyedUnits();
     void handleEvents();
     void handleHeldKeys();
-    void releaseItem(Item* item);
-    void paintMapView();
-    bool restoreMapUnderPaintings(Uint32 black);
-    void showFrame();
 
     // Everything this level made, so that it can all be released when the program ends. During
     // play nothing here is read.
@@ -86,15 +76,9 @@ private:
     ParticleEngine* ownEngine;
     Player* ownPlayer;
     HUD* ownHud;
-    bool cleanedUp;
 
-    // The view the map was last painted with, for putting back only what was painted over it.
-    bool mapViewPainted;
-    SDL_Rect lastView;
-    // Set on passes whose view did not move: the areas of the screen that changed since the
-    // last frame was shown, so that only they need to be sent to the display.
-    bool partialUpdate;
-    std::vector<SDL_Rect> changedAreas;
+    // The map view and the frame are drawn the faster way when it gives the same pixels.
+    FastDrawing drawing;
 };
 
 #endif

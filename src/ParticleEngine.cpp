@@ -1,8 +1,8 @@
 #include "ParticleEngine.h"
 
 #include "Collision.h"
-#include "Game.h"
-#include "Level1.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 ParticleEngine::ParticleEngine() {}
 

@@ -1,6 +1,6 @@
 #include "PathingBlocker.h"
 
-#include "Game.h"
+#include "Globals.h"
 
 PathingBlocker::PathingBlocker(int x, int y, int width, int height)
     : locationX(x), locationY(y), width(width), height(height) {}

@@ -4,9 +4,8 @@
 #include <sstream>
 
 #include "Backpack.h"
-#include "Game.h"
+#include "Globals.h"
 #include "HUD.h"
-#include "Level1.h"
 #include "Replay.h"
 
 Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputCollision) {

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "Backpack.h"
-#include "Game.h"
+#include "Globals.h"
 #include "HUD.h"
 #include "Item.h"
 #include "Level1.h"

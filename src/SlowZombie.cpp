@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "Collision.h"
-#include "Game.h"
-#include "Level1.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 #include "Player.h"
 
 SlowZombie::SlowZombie(int x, int y) {

@@ -1,6 +1,6 @@
 #include "Text.h"
 
-#include "Game.h"
+#include "FastDrawing.h"
 
 Text::Text(std::string input, int x, int y, int time, int size, int r, int g, int b)
     : displayString(std::ios::in | std::ios::out) {
@@ -36,7 +36,7 @@ SDL_Surface* Text::draw() {
         alpha--;
     }
     // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
-    if (!fastPaths || message == NULL) {
+    if (!FastDrawing::enabled || message == NULL) {
         SDL_FreeSurface(message);
         render();
     }

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "Bullet.h"
-#include "Game.h"
-#include "Level1.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 #include "ParticleEngine.h"
 #include "SoundLoader.h"
 

@@ -1,6 +1,7 @@
 #include "UziItem.h"
 
-#include "Game.h"
+#include "Globals.h"
+#include "ImageLoader.h"
 
 UziItem::UziItem(int x, int y) {
     uziPicture = imageHandler->optimizeImage("images/itemImages/uzi.png");

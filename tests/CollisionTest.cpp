@@ -7,31 +7,8 @@
 
 namespace {
 
-struct BoxUnit : Unit {
-    BoxUnit(int id, int x, int y) : id(id), x(x), y(y) {}
-    SDL_Surface* draw() override { return NULL; }
-    int getXLocation() override { return x; }
-    int getYLocation() override { return y; }
-    int getWidth() override { return 50; }
-    int getHeight() override { return 50; }
-    int attack() override { return 0; }
-    void cleanup() override {}
-    bool isDestroyed() override { return false; }
-    int getId() override { return id; }
-    int id, x, y;
-};
-
-struct PointProjectile : Projectile {
-    PointProjectile(double x, double y) : x(x), y(y) {}
-    SDL_Surface* draw() override { return NULL; }
-    double getXLocation() override { return x; }
-    double getYLocation() override { return y; }
-    bool isDestroyed() override { return destroyed; }
-    int getDamage() override { return 1; }
-    void destroy() override { destroyed = true; }
-    double x, y;
-    bool destroyed = false;
-};
+using testsupport::BoxUnit;
+using PointProjectile = testsupport::StillProjectile;
 
 class CollisionTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Backpack.h"
+#include "FastDrawing.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
 #include "GlockItem.h"
@@ -78,7 +79,7 @@ typedef std::function<void(Level1&, int)> Script;
 
 // Plays a script once with the given paths and records every frame and every game state.
 Play play(bool fast, int passes, const Script& script) {
-    fastPaths = fast;
+    FastDrawing::enabled = fast;
     resetGameGlobals();
     releaseAllKeys();
     drainEvents();
@@ -124,7 +125,7 @@ Play play(bool fast, int passes, const Script& script) {
     releaseAllKeys();
     drainEvents();
     resetGameGlobals();
-    fastPaths = true;
+    FastDrawing::enabled = true;
     return result;
 }
 
@@ -285,6 +286,28 @@ TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths)
     EXPECT_TRUE(fast.messageShown && fast.messagesGone);
     EXPECT_GT(fast.mostProjectilesStill, 200u);
     EXPECT_LT(fast.lowestHealth, 100);
+}
+
+// Fills between passes through FastDrawing::fill, some past the screen's edges, while the view
+// stands still: the level must put the map back under every one of them, as a full repaint does.
+TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
+    CursorHidden hidden;
+    Script fills = [](Level1&, int pass) {
+        if (pass % 10 == 5) {
+            SDL_Rect area = {static_cast<Sint16>(pass % 3 == 0 ? -40 : 100 + pass % 700),
+                             static_cast<Sint16>(pass % 4 == 0 ? 690 : 200), 150, 80};
+            FastDrawing::fill(mainScreen, &area, SDL_MapRGB(mainScreen->format, 200, 0, 200));
+        }
+        FakeClock::advance(3);
+    };
+    std::vector<Uint64> plain = play(false, 200, fills).trace;
+    Play fast = play(true, 200, fills);
+    ASSERT_EQ(plain.size(), fast.trace.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i], fast.trace[i])
+            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
+    }
+    EXPECT_GT(fast.stillPasses, 150);
 }
 
 // SDL's software cursor (the dummy driver's, as on a framebuffer) is drawn into the screen behind

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "FastDrawing.h"
 #include "Game.h"
 #include "ImageLoader.h"
 #include "support/TestSupport.h"
@@ -115,9 +116,9 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     SDL_Surface* map = loader.optimizeImage("images/level1Images/backgroundLevel.jpg");
     SDL_Surface* building = loader.optimizeImage("images/level1Images/building.jpg");
     ASSERT_TRUE(map && building);
-    ASSERT_TRUE(ImageLoader::copiesRowByRow(map, mainScreen));
+    ASSERT_TRUE(FastDrawing::copiesRowByRow(map, mainScreen));
     SDL_Surface* sprite = loader.optimizeImage("images/level1Images/building.png");
-    EXPECT_FALSE(ImageLoader::copiesRowByRow(sprite, mainScreen)); // alpha: SDL blends it
+    EXPECT_FALSE(FastDrawing::copiesRowByRow(sprite, mainScreen)); // alpha: SDL blends it
     SDL_FreeSurface(sprite);
 
     const int spots[][2] = {{0, 0},    {-40, -30}, {1050, 700},    {-99, 500},  {500, -99},
@@ -128,7 +129,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     for (auto& spot : spots) {
         Uint64 hashes[2];
         for (int fast = 0; fast < 2; fast++) {
-            fastPaths = fast == 1;
+            FastDrawing::enabled = fast == 1;
             fillScreen(0x203040);
             loader.paintImage(building, mainScreen, spot[0], spot[1], NULL);
             for (const SDL_Rect& c : clips) {
@@ -140,7 +141,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
         }
         EXPECT_EQ(hashes[0], hashes[1]) << "at " << spot[0] << ", " << spot[1];
     }
-    fastPaths = true;
+    FastDrawing::enabled = true;
     SDL_FreeSurface(map);
     SDL_FreeSurface(building);
 }
@@ -150,7 +151,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
 // partly off every edge and through clip rectangles.
 TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
     ImageLoader loader;
-    fastPaths = true;
+    FastDrawing::enabled = true;
     const char* names[] = {"images/particleImages/red.png", "images/particleImages/gray.png",
                            "images/particleImages/white.png", "images/projectileImages/bullet.png"};
     SDL_Surface* sdlScreen = SDL_CreateRGBSurface(
@@ -167,7 +168,7 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
         // SDL2 under sdl12-compat rounds its blend differently; the loader's own check then
         // leaves blending to SDL, and the bytes below must match all the same.
         if (SDL_Linked_Version()->patch < 50) {
-            EXPECT_TRUE(ImageLoader::blendsDirectly(sprite, mainScreen)) << name;
+            EXPECT_TRUE(FastDrawing::blendsDirectly(sprite, mainScreen)) << name;
         }
         for (auto& spot : spots) {
             for (int c = -1; c < 4; c++) {

@@ -15,22 +15,17 @@ using namespace testsupport;
 namespace {
 
 // A projectile that writes down what the engine does with it.
-struct Probe : Projectile {
-    Probe(const std::string& name, std::vector<std::string>* log) : name(name), log(log) {}
+struct Probe : testsupport::StillProjectile {
+    Probe(const std::string& name, std::vector<std::string>* log)
+        : StillProjectile(10, 10, 5), name(name), log(log) {}
     ~Probe() override { log->push_back("delete " + name); }
     SDL_Surface* draw() override {
         log->push_back("draw " + name);
         return nullptr;
     }
-    double getXLocation() override { return 10; }
-    double getYLocation() override { return 10; }
     void cleanup() override { log->push_back("cleanup " + name); }
-    bool isDestroyed() override { return destroyed; }
-    int getDamage() override { return 5; }
-    void destroy() override { destroyed = true; }
     std::string name;
     std::vector<std::string>* log;
-    bool destroyed = false;
 };
 
 class PistolTest : public ::testing::Test {

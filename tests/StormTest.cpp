@@ -3,8 +3,8 @@
 // every pass. Each seed is a fixed, repeatable run; a failure names the seed and the pass.
 //
 // Longer or different storms, without touching the game:
-//   STORM_PASSES=1000000 ./game_tests --gtest_filter='Storm*'       (passes per seed)
-//   STORM_SEED=12345 STORM_PASSES=50000 ./game_tests --gtest_filter='Storm*'  (that seed only)
+//   STORM_PASSES=1000000 ./game_tests --gtest_filter='Seeds/Storm*'          (passes per seed)
+//   STORM_SEED=12345 STORM_PASSES=50000 ./game_tests --gtest_filter='Seeds/Storm*' (one seed)
 //
 // The long run (a million passes of flamethrower bursts; memory must not grow), not part of the
 // suite:
@@ -502,7 +502,7 @@ void Storm::run(unsigned seed, int passes) {
             checkInvariants(healthBefore, spaceHeld, potionsBefore, groundPotions, potionPresses);
         ASSERT_EQ("", why) << "storm seed " << seed << ", pass " << pass << " of " << passes
                            << "; repeat with STORM_SEED=" << seed << " STORM_PASSES=" << passes
-                           << " ./game_tests --gtest_filter='Storm*'";
+                           << " ./game_tests --gtest_filter='Seeds/Storm*'";
     }
     // A storm of the usual length must also have reached the corners it aims at.
     fprintf(stderr, "reached: %d potions, health %g, %d bullets, %d fire particles, %g px out\n",

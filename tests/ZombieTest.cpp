@@ -13,19 +13,7 @@ using namespace testsupport;
 
 namespace {
 
-// A projectile standing still at a view position.
-struct Shot : Projectile {
-    Shot(double x, double y, int damage) : x(x), y(y), damage(damage) {}
-    SDL_Surface* draw() override { return nullptr; }
-    double getXLocation() override { return x; }
-    double getYLocation() override { return y; }
-    bool isDestroyed() override { return destroyed; }
-    int getDamage() override { return damage; }
-    void destroy() override { destroyed = true; }
-    double x, y;
-    int damage;
-    bool destroyed = false;
-};
+using Shot = StillProjectile;
 
 class ZombieTest : public ::testing::Test {
 protected:

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <emscripten.h>
 
-extern bool fastPaths;
+#include "FastDrawing.h"
+
 int gameMain(int argc, char** argv); // the game's own main, renamed at compile time
 
 // The browser's SDL keeps every surface in a canvas and converts on the way in; a JPEG simply
@@ -43,7 +44,7 @@ extern "C" int webFlip(SDL_Surface* screen) {
 int main(int argc, char** argv) {
     // The row copies and run-length sprites of the desktop write surface memory directly, which a
     // canvas-backed surface never shows; SDL's own blits give the same picture.
-    fastPaths = false;
+    FastDrawing::enabled = false;
     // The page is the display: without this the game would look for an X display and stop.
     setenv("SDL_VIDEODRIVER", "emscripten", 0);
     int status = gameMain(argc, argv);

@@ -35,6 +35,7 @@
 
 #include "Backpack.h"
 #include "Collision.h"
+#include "FastDrawing.h"
 #include "Flamethrower.h"
 #include "Game.h"
 #include "Glock.h"
@@ -45,26 +46,16 @@
 #include "Player.h"
 #include "Replay.h"
 #include "Uzi.h"
+#include "support/TestSupport.h"
 
 namespace {
 
+using testsupport::FakeClock;
+using testsupport::pushKeyDown;
+using testsupport::pushMouseButton;
+using testsupport::releaseAllKeys;
+
 const Uint32 kStepMs = 1; // game time per pass: a nominal 1000 passes a second
-Uint32 ticks = 1000;
-Uint32 readTicks() { return ticks; }
-
-void pushButton(Uint8 button, bool down) {
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = button;
-    SDL_PushEvent(&event);
-}
-
-void pushKey(SDLKey key) {
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
 
 // The pointer is moved only when it goes somewhere new: on X every warp is work for the server.
 int pointerX = -1, pointerY = -1;
@@ -75,17 +66,7 @@ void warp(int x, int y) {
     }
     pointerX = x;
     pointerY = y;
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
-    SDL_Event dropped;
-    SDL_PumpEvents();
-    while (SDL_PeepEvents(&dropped, 1, SDL_GETEVENT, SDL_MOUSEMOTIONMASK) > 0) {
-    }
-}
-
-void releaseKeys() {
-    int count = 0;
-    Uint8* keys = SDL_GetKeyState(&count);
-    std::fill(keys, keys + count, 0);
+    testsupport::moveMouse(x, y);
 }
 
 // A scenario prepares a fresh level, then scripts input before each pass.
@@ -111,14 +92,14 @@ std::vector<Scenario> scenarios() {
     list.push_back({"idle", 0, [](Level1&) { warp(540, 360); }, [](Level1&, int) {}});
     list.push_back({"walking", 0, [](Level1&) {},
                     [](Level1&, int pass) {
-                        releaseKeys();
+                        releaseAllKeys();
                         const SDLKey keys[4] = {SDLK_w, SDLK_a, SDLK_s, SDLK_d};
                         SDL_GetKeyState(NULL)[keys[(pass / 150) % 4]] = 1;
                         warp(100 + (pass * 7) % 880, 100 + (pass * 3) % 520);
                     }});
     list.push_back({"walk-still", 0, [](Level1&) { warp(700, 500); },
                     [](Level1&, int pass) {
-                        releaseKeys();
+                        releaseAllKeys();
                         const SDLKey keys[4] = {SDLK_w, SDLK_a, SDLK_s, SDLK_d};
                         SDL_GetKeyState(NULL)[keys[(pass / 150) % 4]] = 1;
                     }});
@@ -132,12 +113,12 @@ std::vector<Scenario> scenarios() {
                         bool pistol = (pass / 1000) % 2 == 0;
                         player->setWeapon(pistol ? 1 : 2);
                         if (player->getClipSize() == 0) {
-                            pushKey(SDLK_r);
+                            pushKeyDown(SDLK_r);
                         }
                         if (pistol) {
-                            pushButton(SDL_BUTTON_LEFT, pass % 250 == 0);
+                            pushMouseButton(SDL_BUTTON_LEFT, pass % 250 == 0);
                         } else if (!mouseDown) {
-                            pushButton(SDL_BUTTON_LEFT, true);
+                            pushMouseButton(SDL_BUTTON_LEFT, true);
                         }
                     }});
     list.push_back({"flame", 3000,
@@ -145,7 +126,7 @@ std::vector<Scenario> scenarios() {
                         player->backpack->weapons[0] = new Flamethrower();
                         player->setWeapon(3);
                         warp(300, 200);
-                        pushButton(SDL_BUTTON_LEFT, true);
+                        pushMouseButton(SDL_BUTTON_LEFT, true);
                     },
                     [](Level1&, int pass) {
                         // Sweep the flame slowly so it reaches the zombies now and then.
@@ -188,20 +169,10 @@ long peakSinceStartKb() {
 }
 
 Level1* freshLevel() {
-    releaseKeys();
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-    }
-    warp(540, 360);
-    Level1* level = new Level1(imageHandler, mainScreen, Level1::Manual());
-    level->setUpWorld();
+    Level1* level = testsupport::startLevel();
+    pointerX = 540; // where startLevel puts it
+    pointerY = 360;
     return level;
-}
-
-void endLevel(Level1* level) {
-    level->cleanup();
-    delete level;
-    releaseKeys();
 }
 
 double threadMicros() {
@@ -319,7 +290,7 @@ void libcFrame() {
     SDL_LockSurface(mainScreen);
     Uint8* pixels = static_cast<Uint8*>(mainScreen->pixels);
     int pitch = mainScreen->pitch, bpp = mainScreen->format->BytesPerPixel;
-    if (!ImageLoader::blitArea(floorMap, &view, mainScreen, 0, 0, &area, &srcX, &srcY)) {
+    if (!FastDrawing::blitArea(floorMap, &view, mainScreen, 0, 0, &area, &srcX, &srcY)) {
         area = {0, 0, 0, 0};
     }
     for (int y = 0; y < mainScreen->h; y++) {
@@ -396,7 +367,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
     s.prepare(*level);
     int pass = 0;
     auto step = [&](bool timed) {
-        ticks += kStepMs;
+        FakeClock::advance(kStepMs);
         s.beforePass(*level, pass++);
         if (!timed) {
             level->runPass();
@@ -417,7 +388,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
             floorCost[f.name] = withServer ? c.totalMicros : c.gameMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
-        ImageLoader::forgetPaintedAreas();
+        FastDrawing::forgetPaintedAreas();
         step(false);
         double server = serverMicros(), game = 0;
         for (int i = 0; i < passes; i++) {
@@ -435,7 +406,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
     }
     r.liveProjectiles = particleEngine->projectiles.size();
     r.peakKb = peakSinceStartKb();
-    endLevel(level);
+    testsupport::endLevel(level);
     return r;
 }
 
@@ -443,11 +414,11 @@ void runUntimed(const Scenario& s, int passes) {
     Level1* level = freshLevel();
     s.prepare(*level);
     for (int i = 0; i < s.warmup + passes; i++) {
-        ticks += kStepMs;
+        FakeClock::advance(kStepMs);
         s.beforePass(*level, i);
         level->runPass();
     }
-    endLevel(level);
+    testsupport::endLevel(level);
 }
 
 // Plays every scenario on the X server and after every pass compares what the server shows (its
@@ -486,7 +457,7 @@ int displayCheck(const std::string& frameBufferFile, int passes) {
         int still = 0, differing = 0, firstDiffering = -1;
         SDL_Rect last = camera;
         for (int i = 0; i < s.warmup / 10 + passes; i++) {
-            ticks += kStepMs;
+            FakeClock::advance(kStepMs);
             s.beforePass(*level, i);
             level->runPass();
             still += camera.x == last.x && camera.y == last.y;
@@ -511,7 +482,7 @@ int displayCheck(const std::string& frameBufferFile, int passes) {
                s.name.c_str(), s.warmup / 10 + passes, still, differing,
                differing ? (" (first: pass " + std::to_string(firstDiffering) + ")").c_str() : "");
         failures += differing > 0;
-        endLevel(level);
+        testsupport::endLevel(level);
     }
     munmap(const_cast<Uint8*>(file), static_cast<size_t>(info.st_size));
     return failures == 0 ? 0 : 1;
@@ -528,13 +499,13 @@ int memoryCheck() {
     flame.prepare(*level);
     long after10k = 0;
     for (int i = 1; i <= 100000; i++) {
-        ticks += kStepMs;
+        FakeClock::advance(kStepMs);
         flame.beforePass(*level, i);
         // Bursts: the button goes up for a moment every 2000 passes.
         if (i % 2000 == 0) {
-            pushButton(SDL_BUTTON_LEFT, false);
+            pushMouseButton(SDL_BUTTON_LEFT, false);
         } else if (i % 2000 == 100) {
-            pushButton(SDL_BUTTON_LEFT, true);
+            pushMouseButton(SDL_BUTTON_LEFT, true);
         }
         level->runPass();
         if (i == 10000) {
@@ -543,7 +514,7 @@ int memoryCheck() {
     }
     long after100k = residentKb("VmRSS:");
     size_t live = particleEngine->projectiles.size();
-    endLevel(level);
+    testsupport::endLevel(level);
     double growth = 100.0 * (after100k - after10k) / after10k;
     printf("flamethrower memory: %ld kB after 10,000 passes, %ld kB after 100,000 (%+.2f%%), "
            "%zu live particles at the end\n",
@@ -576,7 +547,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--check-display") {
             checkDisplay = true;
         } else if (arg == "--plain") {
-            fastPaths = false; // the straightforward paths, for comparison
+            FastDrawing::enabled = false; // the straightforward paths, for comparison
         } else if (arg == "--record" && i + 1 < argc) {
             record = argv[++i]; // what recording a game costs
         } else {
@@ -592,8 +563,7 @@ int main(int argc, char** argv) {
     if (passes <= 0) {
         passes = checkDisplay ? 400 : x11 ? 2000 : 500;
     }
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    testsupport::chooseDummyDrivers();
     char screenDir[] = "/tmp/level-benchmark-XXXXXX";
     std::string frameBufferDir;
     if (checkDisplay) {
@@ -608,37 +578,25 @@ int main(int argc, char** argv) {
         stopXServer();
         return 1;
     }
-    if (chdir(GAME_DATA_DIR) != 0 || SDL_Init(SDL_INIT_EVERYTHING) != 0) {
-        fprintf(stderr, "cannot start: %s\n", SDL_GetError());
+    std::string failed = testsupport::startSdl();
+    if (!failed.empty()) {
+        fprintf(stderr, "cannot start: %s\n", failed.c_str());
         stopXServer();
         return 1;
     }
-    TTF_Init();
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
-    // A window, as in the tests: full screen, sdl12-compat would also scale every flip to
-    // SDL2's 1024 x 768 dummy display. Classic SDL's dummy surface is the same either way.
-    mainScreen = SDL_SetVideoMode(1080, 720, 32, 0);
     // A player's cursor is the window manager's; SDL's own, drawn by the dummy driver into the
     // screen, would turn the faster repaint of a still view off.
     SDL_ShowCursor(SDL_DISABLE);
     const SDL_version* runtime = SDL_Linked_Version();
     printf("SDL runtime %d.%d.%d\n", runtime->major, runtime->minor, runtime->patch);
-    Mix_AllocateChannels(1000);
-    imageHandler = new ImageLoader();
-    camera.w = 1080;
-    camera.h = 720;
-    Timer::setClock(readTicks);
     srand(1);
-    if (record != nullptr && !Replay::startRecording(record, readTicks)) {
+    if (record != nullptr && !Replay::startRecording(record, FakeClock::read)) {
         fprintf(stderr, "%s\n", Replay::error().c_str());
         return 1;
     }
 
     int status = 0;
-    if (mainScreen == NULL) {
-        fprintf(stderr, "no video mode: %s\n", SDL_GetError());
-        status = 1;
-    } else if (checkDisplay) {
+    if (checkDisplay) {
         status = displayCheck(frameBufferDir + "/Xvfb_screen0", passes);
     } else if (memory) {
         status = memoryCheck();
@@ -691,10 +649,7 @@ int main(int argc, char** argv) {
         SDL_FreeSurface(floorMap);
     }
     Replay::stop();
-    delete imageHandler;
-    Mix_CloseAudio();
-    TTF_Quit();
-    SDL_Quit();
+    testsupport::stopSdl();
     stopXServer();
     if (!frameBufferDir.empty()) {
         unlink((frameBufferDir + "/Xvfb_screen0").c_str());

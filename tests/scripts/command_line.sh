@@ -43,6 +43,9 @@ for args in "--bogus" "-x" "--fps 0" "--fps 6001" "--fps -5" "--fps 60x" "--fps"
 done
 echo "ok: --help, --version and bad options"
 
+. "$(dirname "$0")/game_run.sh"
+level_ran() { [ "$(level_seconds "$work/captions")" -ge "$1" ]; }
+
 # play LABEL SECONDS COMMAND...: runs the game until its level has put up SECONDS 'FPS = r'
 # captions, then sends the quit event; sets $rate to the last r and $mode to the video mode asked.
 play() {
@@ -52,23 +55,15 @@ play() {
     CAPTION_LOG=$work/captions VIDEOMODE_LOG=$work/modes LD_PRELOAD=$spy "$@" \
         >"$work/out" 2>&1 &
     pid=$!
-    i=0
-    while [ "$(cat "$work/captions" 2>/dev/null | grep -c '^FPS = [0-9]')" -lt "$seconds" ]; do
-        i=$((i + 1))
-        if [ $i -gt 300 ] || ! kill -0 $pid 2>/dev/null; then
-            bad "$label: the level did not run for $seconds s; output:"; cat "$work/out"
-            kill -9 $pid 2>/dev/null
-            return 1
-        fi
-        sleep 0.1
-    done
+    if ! wait_for $pid 300 level_ran "$seconds"; then
+        bad "$label: the level did not run for $seconds s; output:"; cat "$work/out"
+        return 1
+    fi
     cwd=$(readlink "/proc/$pid/cwd")
     # Read while the level runs: the menu puts up its own rate after the level ends.
     rate=$(grep '^FPS = [0-9]' "$work/captions" | tail -n 1 | cut -d' ' -f3)
-    kill -TERM $pid
-    wait $pid
-    status=$?
-    [ $status -eq 0 ] || bad "$label: exit status $status after the quit event, expected 0"
+    quit_game $pid 300 ||
+        bad "$label: exit status $quit_status after the quit event, expected 0"
     mode=$(head -n 1 "$work/modes")
 }
 

@@ -6,40 +6,23 @@ set -u
 game=$1 spy=$2 data=$3
 log=$(mktemp) out=$(mktemp)
 trap 'rm -f "$log" "$out"' EXIT
+. "$(dirname "$0")/game_run.sh"
 cd "$data" || exit 1
 CAPTION_LOG=$log LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$game" >"$out" 2>&1 &
 pid=$!
-i=0
-while ! grep -q '^FPS = [0-9]' "$log" 2>/dev/null; do
-    i=$((i + 1))
-    if [ $i -gt 300 ] || ! kill -0 $pid 2>/dev/null; then
-        echo "FAIL: no 'FPS = <rate>' caption within 30 s; captions seen:"; cat "$log"; cat "$out"
-        kill -9 $pid 2>/dev/null
-        exit 1
-    fi
-    sleep 0.1
-done
+if ! wait_for $pid 300 grep -qs '^FPS = [0-9]' "$log"; then
+    echo "FAIL: no 'FPS = <rate>' caption within 30 s; captions seen:"; cat "$log"; cat "$out"
+    exit 1
+fi
 first=$(head -n 1 "$log")
 if [ "$first" != "Main Menu" ]; then
     echo "FAIL: first caption was '$first', expected 'Main Menu'"
     kill -9 $pid 2>/dev/null
     exit 1
 fi
-kill -TERM $pid
-i=0
-while kill -0 $pid 2>/dev/null; do
-    i=$((i + 1))
-    if [ $i -gt 100 ]; then
-        echo "FAIL: the game did not exit within 10 s of the quit event"
-        kill -9 $pid
-        exit 1
-    fi
-    sleep 0.1
-done
-wait $pid
-status=$?
-if [ $status -ne 0 ]; then
-    echo "FAIL: exit status $status, expected 0"; cat "$out"
-    exit 1
-fi
+quit_game $pid 100
+case $? in
+2) echo "FAIL: the game did not exit within 10 s of the quit event"; exit 1 ;;
+1) echo "FAIL: exit status $quit_status, expected 0"; cat "$out"; exit 1 ;;
+esac
 echo "ok: captions $(tr '\n' '|' <"$log"), exit status 0"

@@ -21,6 +21,9 @@ for entry in "$data"/*; do
     [ "$(basename "$entry")" = testFont.ttf ] || ln -s "$entry" "$work/nofont/"
 done
 
+. "$(dirname "$0")/game_run.sh"
+enough_passes() { [ "$(level_passes "$1")" -ge "$MIN_PASSES" ]; }
+
 fail=0
 # play <label> <working directory> <audio driver>
 play() {
@@ -29,43 +32,24 @@ play() {
     (cd "$dir" && CAPTION_LOG=$log LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy \
         SDL_AUDIODRIVER=$audio exec "$game") >"$out" 2>&1 &
     pid=$!
-    # The k-th "FPS = r" caption comes more than k seconds into the level and r is the mean
-    # rate since it began, so at least r * k passes have been played.
-    passes=0 tries=0
-    while [ "$passes" -lt "$MIN_PASSES" ]; do
-        tries=$((tries + 1))
-        if [ $tries -gt 600 ] || ! kill -0 $pid 2>/dev/null; then
-            echo "FAIL ($label): did not play $MIN_PASSES passes of the level (seen: $passes)"
-            echo "captions:"; cat "$log" 2>/dev/null; echo "output:"; tail -n 40 "$out"
-            kill -9 $pid 2>/dev/null
-            wait $pid 2>/dev/null
-            fail=1
-            return
-        fi
-        sleep 0.1
-        passes=$(awk '/^FPS = [0-9]/ { k++; r = $3 } END { printf "%d", r * k }' "$log" \
-            2>/dev/null || echo 0)
-    done
-    kill -TERM $pid
-    tries=0
-    while kill -0 $pid 2>/dev/null; do
-        tries=$((tries + 1))
-        if [ $tries -gt 300 ]; then
-            echo "FAIL ($label): still running 30 s after the quit event"
-            kill -9 $pid
-            fail=1
-            return
-        fi
-        sleep 0.1
-    done
-    wait $pid
-    status=$?
-    if [ $status -ne 0 ]; then
-        echo "FAIL ($label): exit status $status after the quit event, expected 0"
-        tail -n 40 "$out"
+    if ! wait_for $pid 600 enough_passes "$log"; then
+        echo "FAIL ($label): did not play $MIN_PASSES passes of the level" \
+            "(seen: $(level_passes "$log"))"
+        echo "captions:"; cat "$log" 2>/dev/null; echo "output:"; tail -n 40 "$out"
         fail=1
         return
     fi
+    passes=$(level_passes "$log")
+    quit_game $pid 300
+    case $? in
+    2) echo "FAIL ($label): still running 30 s after the quit event"; fail=1; return ;;
+    1)
+        echo "FAIL ($label): exit status $quit_status after the quit event, expected 0"
+        tail -n 40 "$out"
+        fail=1
+        return
+        ;;
+    esac
     echo "ok ($label): at least $passes passes, exit status 0"
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "Collision.h"
+#include "FastDrawing.h"
 #include "Game.h"
 #include "ImageLoader.h"
 #include "Timer.h"
@@ -16,21 +17,34 @@ Uint32 FakeClock::ticks = 1000;
 
 Uint32 FakeClock::read() { return ticks; }
 
-void SdlEnvironment::SetUp() {
+void chooseDummyDrivers() {
     // Only the tests choose the headless drivers; the game reads no environment of its own.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
+std::string startSdl() {
 #ifdef GAME_DATA_DIR
-    ASSERT_EQ(0, chdir(GAME_DATA_DIR));
+    if (chdir(GAME_DATA_DIR) != 0) {
+        return "cannot enter " GAME_DATA_DIR;
+    }
 #endif
-    ASSERT_EQ(0, SDL_Init(SDL_INIT_EVERYTHING)) << SDL_GetError();
-    ASSERT_EQ(0, TTF_Init());
-    ASSERT_EQ(0, Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512)) << Mix_GetError();
+    if (SDL_Init(SDL_INIT_EVERYTHING) != 0) {
+        return std::string("SDL_Init: ") + SDL_GetError();
+    }
+    if (TTF_Init() != 0) {
+        return "TTF_Init failed";
+    }
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512) != 0) {
+        return std::string("Mix_OpenAudio: ") + Mix_GetError();
+    }
     // A window, not full screen: on sdl12-compat a full-screen surface sits on SDL2's dummy
-    // display of 1024 x 768 and the pointer stops at x 1023. Classic SDL's dummy surface is the
-    // same either way.
+    // display of 1024 x 768 and the pointer stops at x 1023, and every flip is scaled to it.
+    // Classic SDL's dummy surface is the same either way.
     mainScreen = SDL_SetVideoMode(1080, 720, 32, 0);
-    ASSERT_NE(nullptr, mainScreen) << SDL_GetError();
+    if (mainScreen == nullptr) {
+        return std::string("no video mode: ") + SDL_GetError();
+    }
     Mix_AllocateChannels(1000);
     imageHandler = new ImageLoader();
     camera.x = 0;
@@ -38,9 +52,10 @@ void SdlEnvironment::SetUp() {
     camera.w = 1080;
     camera.h = 720;
     Timer::setClock(FakeClock::read);
+    return "";
 }
 
-void SdlEnvironment::TearDown() {
+void stopSdl() {
     Timer::setClock(nullptr);
     delete imageHandler;
     imageHandler = nullptr;
@@ -48,6 +63,13 @@ void SdlEnvironment::TearDown() {
     TTF_Quit();
     SDL_Quit();
 }
+
+void SdlEnvironment::SetUp() {
+    chooseDummyDrivers();
+    ASSERT_EQ("", startSdl());
+}
+
+void SdlEnvironment::TearDown() { stopSdl(); }
 
 void holdKey(SDLKey key) { SDL_GetKeyState(NULL)[key] = 1; }
 
@@ -122,10 +144,10 @@ Uint32 pixelAt(SDL_Surface* surface, int x, int y) {
 Uint32 screenPixel(int x, int y) { return pixelAt(mainScreen, x, y); }
 
 void fillScreen(Uint32 rgb) {
-    // Painting behind the loader's back: the level must not trust its record of the screen.
-    ImageLoader::forgetPaintedAreas();
-    SDL_FillRect(mainScreen, NULL,
-                 SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    // Through the faster drawing, so the level's record of the screen stays true.
+    FastDrawing::fill(
+        mainScreen, NULL,
+        SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
 
 AudioFreeze::AudioFreeze() {
@@ -176,21 +198,30 @@ void resetGameGlobals() {
     mapHeight = 1712;
 }
 
-void LevelFixture::SetUp() {
-    resetGameGlobals();
+Level1* startLevel() {
     releaseAllKeys();
     drainEvents();
     moveMouse(540, 360);
-    level = new Level1(imageHandler, mainScreen, Level1::Manual());
+    Level1* level = new Level1(imageHandler, mainScreen, Level1::Manual());
     level->setUpWorld();
+    return level;
+}
+
+void endLevel(Level1* level) {
+    level->cleanup();
+    delete level;
+    releaseAllKeys();
+    drainEvents();
+}
+
+void LevelFixture::SetUp() {
+    resetGameGlobals();
+    level = startLevel();
 }
 
 void LevelFixture::TearDown() {
-    level->cleanup();
-    delete level;
+    endLevel(level);
     level = nullptr;
-    releaseAllKeys();
-    drainEvents();
     resetGameGlobals();
 }
 

@@ -4,11 +4,22 @@
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 #include "Level1.h"
+#include "Projectile.h"
+#include "Unit.h"
 
 namespace testsupport {
+
+// SDL's dummy video and audio drivers, chosen before SDL starts.
+void chooseDummyDrivers();
+// Brings SDL, the fonts and the mixer up on the drivers chosen, with the real 1080 x 720 x 32
+// surface in a window, the game's globals, the data folder as working directory and the scripted
+// clock behind every Timer. Returns what failed, or "".
+std::string startSdl();
+void stopSdl();
 
 // Brings SDL up once for the whole run on the dummy video and audio drivers, with the real
 // 1080 x 720 x 32 surface, the game's globals, the data folder as working directory and the
@@ -59,6 +70,11 @@ public:
 // Resets the globals the game shares so that one test's level does not leak into the next.
 void resetGameGlobals();
 
+// A real level built by the real set-up, with no keys held, no events queued and the pointer in
+// the middle of the screen; endLevel frees it and leaves the input as clean.
+Level1* startLevel();
+void endLevel(Level1* level);
+
 // A real level built by the real set-up, driven pass by pass.
 class LevelFixture : public ::testing::Test {
 protected:
@@ -67,6 +83,36 @@ protected:
     // Runs n passes, advancing the clock by stepMs before each.
     void runPasses(int n, Uint32 stepMs = 1);
     Level1* level = nullptr;
+};
+
+// Test doubles of the object families.
+// A projectile standing still at a view position, with the damage it does.
+struct StillProjectile : Projectile {
+    StillProjectile(double x, double y, int damage = 1) : x(x), y(y), damage(damage) {}
+    SDL_Surface* draw() override { return nullptr; }
+    double getXLocation() override { return x; }
+    double getYLocation() override { return y; }
+    bool isDestroyed() override { return destroyed; }
+    int getDamage() override { return damage; }
+    void destroy() override { destroyed = true; }
+    double x, y;
+    int damage;
+    bool destroyed = false;
+};
+
+// A unit of 50 x 50 standing still at a view position, harmless and never destroyed.
+struct BoxUnit : Unit {
+    BoxUnit(int id, int x, int y) : id(id), x(x), y(y) {}
+    SDL_Surface* draw() override { return nullptr; }
+    int getXLocation() override { return x; }
+    int getYLocation() override { return y; }
+    int getWidth() override { return 50; }
+    int getHeight() override { return 50; }
+    int attack() override { return 0; }
+    void cleanup() override {}
+    bool isDestroyed() override { return false; }
+    int getId() override { return id; }
+    int id, x, y;
 };
 
 } // namespace testsupport
