@@ -242,6 +242,24 @@ void tourThenPointerPhases(Level1& level, int pass) {
     FakeClock::advance(pass % 7 == 0 ? 9 : 3);
 }
 
+// Plays script with the plain paths, then with the faster ones into *fast, and names the first
+// pass whose pixels or game state differ.
+::testing::AssertionResult sameAsPlainPaths(int passes, const Script& script, Play* fast) {
+    std::vector<Uint64> plain = play(false, passes, script).trace;
+    *fast = play(true, passes, script);
+    if (plain.size() != fast->trace.size()) {
+        return ::testing::AssertionFailure()
+               << plain.size() << " plain against " << fast->trace.size() << " fast entries";
+    }
+    for (size_t i = 0; i < plain.size(); i++) {
+        if (plain[i] != fast->trace[i]) {
+            return ::testing::AssertionFailure()
+                   << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Hidden, as X11's is to the screen surface: SDL's own cursor would make the level repaint in
 // full and leave the repair of painted areas untested.
 struct CursorHidden {
@@ -253,13 +271,8 @@ struct CursorHidden {
 
 TEST(FastPaths, EveryFrameAndEveryDecisionMatchThePlainPaths) {
     CursorHidden hidden;
-    std::vector<Uint64> plain = play(false, 900, tour).trace;
-    Play fast = play(true, 900, tour);
-    ASSERT_EQ(plain.size(), fast.trace.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i], fast.trace[i])
-            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
-    }
+    Play fast;
+    ASSERT_TRUE(sameAsPlainPaths(900, tour, &fast));
     // The script must reach what it means to cover: the map's four edges inside the view,
     // projectiles in flight, zombies hurt.
     EXPECT_TRUE(fast.cameraOffLeft && fast.cameraOffTop && fast.cameraOffRight &&
@@ -271,13 +284,8 @@ TEST(FastPaths, EveryFrameAndEveryDecisionMatchThePlainPaths) {
 
 TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths) {
     CursorHidden hidden;
-    std::vector<Uint64> plain = play(false, 1500, standoff).trace;
-    Play fast = play(true, 1500, standoff);
-    ASSERT_EQ(plain.size(), fast.trace.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i], fast.trace[i])
-            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
-    }
+    Play fast;
+    ASSERT_TRUE(sameAsPlainPaths(1500, standoff, &fast));
     // Pick-ups taken off the map (eight lie there at the start), the gold counter lit and faded
     // out again, a message shown and expired, a flame of more particles than the loader records
     // one by one while the camera stood still, and the player bitten.
@@ -300,13 +308,8 @@ TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
         }
         FakeClock::advance(3);
     };
-    std::vector<Uint64> plain = play(false, 200, fills).trace;
-    Play fast = play(true, 200, fills);
-    ASSERT_EQ(plain.size(), fast.trace.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i], fast.trace[i])
-            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
-    }
+    Play fast;
+    ASSERT_TRUE(sameAsPlainPaths(200, fills, &fast));
     EXPECT_GT(fast.stillPasses, 150);
 }
 
@@ -315,12 +318,7 @@ TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
 // faster paths must still show what the straightforward loop shows.
 TEST(FastPaths, SdlsOwnCursorStillThenMovingMatchesThePlainPaths) {
     SDL_ShowCursor(SDL_ENABLE);
-    std::vector<Uint64> plain = play(false, 1200, tourThenPointerPhases).trace;
-    Play fast = play(true, 1200, tourThenPointerPhases);
-    ASSERT_EQ(plain.size(), fast.trace.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i], fast.trace[i])
-            << "pass " << i / 2 << (i % 2 ? ": game state" : ": pixels") << " differ";
-    }
+    Play fast;
+    ASSERT_TRUE(sameAsPlainPaths(1200, tourThenPointerPhases, &fast));
     EXPECT_GT(fast.stillPasses, 300);
 }

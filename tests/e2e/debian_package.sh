@@ -12,6 +12,7 @@ src=$1 spy=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+. "$src/tests/scripts/game_run.sh"
 
 mkdir "$tmp/deadacre"
 tar -C "$src" --exclude='./build*' --exclude=./.git --exclude='./obj-*' --exclude=./debian/deadacre \
@@ -69,25 +70,12 @@ cd / || exit 1
 CAPTION_LOG=$tmp/captions LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
     "$root/usr/games/deadacre" >"$tmp/out" 2>&1 &
 pid=$!
-i=0
-while ! grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -gt 300 ] && { kill -9 $pid; fail "no 'FPS = <rate>' caption within 30 s"; }
-    kill -0 $pid 2>/dev/null || fail "the packaged game ended early: $(cat "$tmp/out")"
-    sleep 0.1
-done
+wait_for $pid 300 grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null ||
+    fail "no 'FPS = <rate>' caption within 30 s, or the packaged game ended early: $(cat "$tmp/out")"
 cwd=$(readlink "/proc/$pid/cwd")
 [ "$cwd" = "$(readlink -f "$share/games/deadacre")" ] ||
     { kill -9 $pid; fail "the packaged game runs in $cwd"; }
-kill -TERM $pid
-i=0
-while kill -0 $pid 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -gt 100 ] && { kill -9 $pid; fail "the game did not exit within 10 s of the quit event"; }
-    sleep 0.1
-done
-wait $pid
-status=$?
-[ $status -eq 0 ] || fail "exit status $status, expected 0"
+quit_game $pid 100 ||
+    fail "the game did not end with status 0 within 10 s of the quit event (status $quit_status)"
 grep -q 'could not load' "$tmp/out" && fail "the packaged game misses a file: $(cat "$tmp/out")"
 echo "ok: the packaged launcher played the level in $cwd and ended with status 0"

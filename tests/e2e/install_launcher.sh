@@ -8,6 +8,7 @@ cmake=$1 build=$2 spy=$3
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; [ -f "$tmp/out" ] && cat "$tmp/out"; exit 1; }
+. "$(dirname "$0")/../scripts/game_run.sh"
 
 "$cmake" --install "$build" --prefix "$tmp/usr" >"$tmp/install.log" 2>&1 ||
     fail "cmake --install: $(cat "$tmp/install.log")"
@@ -23,24 +24,11 @@ cd / || exit 1
 CAPTION_LOG=$tmp/captions LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
     "$tmp/elsewhere/deadacre" >"$tmp/out" 2>&1 &
 pid=$!
-i=0
-while ! grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -gt 300 ] && { kill -9 $pid; fail "no 'FPS = <rate>' caption within 30 s"; }
-    kill -0 $pid 2>/dev/null || fail "the installed game ended early; captions: $(cat "$tmp/captions" 2>/dev/null)"
-    sleep 0.1
-done
+wait_for $pid 300 grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null ||
+    fail "no 'FPS = <rate>' caption within 30 s, or the installed game ended early; captions: $(cat "$tmp/captions" 2>/dev/null)"
 cwd=$(readlink "/proc/$pid/cwd")
 [ "$cwd" = "$(readlink -f "$data")" ] || { kill -9 $pid; fail "the game runs in $cwd, not in $data"; }
 [ "$(head -n 1 "$tmp/captions")" = "Main Menu" ] || { kill -9 $pid; fail "first caption was not 'Main Menu'"; }
-kill -TERM $pid
-i=0
-while kill -0 $pid 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -gt 100 ] && { kill -9 $pid; fail "the game did not exit within 10 s of the quit event"; }
-    sleep 0.1
-done
-wait $pid
-status=$?
-[ $status -eq 0 ] || fail "exit status $status, expected 0"
+quit_game $pid 100 ||
+    fail "the game did not end with status 0 within 10 s of the quit event (status $quit_status)"
 echo "ok: installed launcher ran the game from $cwd, captions $(tr '\n' '|' <"$tmp/captions"), exit status 0"
