@@ -331,7 +331,8 @@ void FastDrawing::blendRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface
     }
 }
 
-FastDrawing::FastDrawing() : mapViewPainted(false), lastView(), partialUpdate(false) {}
+FastDrawing::FastDrawing()
+    : mapViewPainted(false), lastView(), partialUpdate(false), unshownAll(false) {}
 
 void FastDrawing::prepareAlphaPicture(SDL_Surface* picture) {
     if (enabled && picture->w * picture->h > MAX_DIRECT_BLEND_PIXELS) {
@@ -470,14 +471,29 @@ static bool runtimeShowsPartialUpdates() {
     return classic;
 }
 
-void FastDrawing::showFrame(SDL_Surface* screen) {
+// Adds the pass's changes to those not shown yet; false when the whole screen must be shown.
+bool FastDrawing::collectChanges(SDL_Surface* screen) {
     const SDL_Rect* painted;
     int count;
     if (!enabled || !partialUpdate || !runtimeShowsPartialUpdates() ||
         !paintedAreas(screen, &painted, &count)) {
-        SDL_Flip(screen);
-        return;
+        unshownAll = true;
     }
-    changedAreas.insert(changedAreas.end(), painted, painted + count);
-    SDL_UpdateRects(screen, static_cast<int>(changedAreas.size()), changedAreas.data());
+    if (!unshownAll) {
+        unshownAreas.insert(unshownAreas.end(), changedAreas.begin(), changedAreas.end());
+        unshownAreas.insert(unshownAreas.end(), painted, painted + count);
+    }
+    return !unshownAll;
 }
+
+void FastDrawing::showFrame(SDL_Surface* screen) {
+    if (collectChanges(screen)) {
+        SDL_UpdateRects(screen, static_cast<int>(unshownAreas.size()), unshownAreas.data());
+    } else {
+        SDL_Flip(screen);
+    }
+    unshownAreas.clear();
+    unshownAll = false;
+}
+
+void FastDrawing::holdFrame(SDL_Surface* screen) { collectChanges(screen); }

@@ -29,8 +29,11 @@ public:
     // view where it was and the record whole only the painted-over areas are put back.
     void paintMapView(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
                       ImageLoader* loader);
-    // Sends the frame to the display: only the changed areas when the map was put back, else all.
+    // Sends the frame to the display: only the areas changed since the last frame shown when
+    // the map was put back in every pass since, else all.
     void showFrame(SDL_Surface* screen);
+    // The pass's frame is not shown: what it changed is sent with the next frame that is.
+    void holdFrame(SDL_Surface* screen);
 
     // The painting ImageLoader::paintImage hands over: notes the area on the recorded surface
     // and, when on and the blit is a plain copy or a small blend, paints it here. False when SDL
@@ -84,6 +87,11 @@ private:
     // last frame was shown, so that only they need to be sent to the display.
     bool partialUpdate;
     std::vector<SDL_Rect> changedAreas;
+    // What changed in passes since the last frame shown, unless the whole screen did.
+    std::vector<SDL_Rect> unshownAreas;
+    bool unshownAll;
+
+    bool collectChanges(SDL_Surface* screen);
 };
 
 #endif

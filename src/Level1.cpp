@@ -1,8 +1,5 @@
 #include "Level1.h"
 
-#include <climits>
-#include <sstream>
-
 #include "Backpack.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
@@ -42,12 +39,6 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
     images.resize(4, NULL);
     pathingBlockers.resize(2, NULL);
     unitIdCounter = 0;
-    FPS = 0;
-    fpsCap = false;
-    fpsTimer = NULL;
-    updateTimer = NULL;
-    limiterTimer = NULL;
-    frameCount = 0;
     keystates = NULL;
     ownCollision = NULL;
     ownEngine = NULL;
@@ -58,7 +49,7 @@ void Level1::init(ImageLoader* imageHandler1, SDL_Surface* screen) {
 void Level1::startLevel() {
     setUpWorld();
     while (!quit) {
-        runPass();
+        runFrame();
     }
     cleanup();
 }
@@ -67,7 +58,6 @@ int Level1::chosenFPS = 6000;
 
 void Level1::setUpWorld() {
     Replay::beginLevel();
-    FPS = chosenFPS;
     mapHeight = 1712;
     mapWidth = 2916;
 
@@ -97,13 +87,12 @@ void Level1::setUpWorld() {
     ownCollision = collisionDetection = new Collision();
     collisionDetection->setPathingBlockers(pathingBlockers);
 
-    fpsCap = true;
-    fpsTimer = new Timer();
-    updateTimer = new Timer();
-    limiterTimer = new Timer();
-    frameCount = 0;
-    fpsTimer->start();
-    updateTimer->start();
+    FrameClock::Mode passes = FrameClock::LIVE;
+    if (Replay::playingBack()) {
+        passes =
+            Replay::playbackShown() ? FrameClock::PLAYBACK_SHOWN : FrameClock::PLAYBACK_HEADLESS;
+    }
+    frameClock.start(passes, 1000 / chosenFPS);
 
     mouseDown = false;
     camera.x = 0;
@@ -200,12 +189,19 @@ void Level1::handleHeldKeys() {
     }
 }
 
+void Level1::runFrame() {
+    frameClock.beginFrame();
+    do {
+        runPass();
+    } while (!quit && frameClock.framePending());
+}
+
 void Level1::runPass() {
     if (!Replay::beginPass(this)) {
         quit = true; // a recording being played back has run out
         return;
     }
-    limiterTimer->start();
+    frameClock.passBegins();
     dropDestroyedItems();
     dropDestroyedUnits();
 
@@ -248,28 +244,13 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    drawing.showFrame(mainScreen);
-    // Before the pass count or the clock of the mean rate runs out of range (2^31 passes, 24.8
-    // days), both start again: the caption goes on showing a true mean rate.
-    if (frameCount == INT_MAX || fpsTimer->getTime() == INT_MAX) {
-        frameCount = 0;
-        fpsTimer->start();
-        updateTimer->start();
+    bool shown = frameClock.showsThisPass();
+    if (shown) {
+        drawing.showFrame(mainScreen);
+    } else {
+        drawing.holdFrame(mainScreen);
     }
-    frameCount++;
-
-    // By default the budget is 1000 / 6000 = 0 ms, so the level never waits; it runs as fast as
-    // it can.
-    int spent = limiterTimer->getTime();
-    if (fpsCap && spent < 1000 / FPS) {
-        SDL_Delay(1000 / FPS - spent);
-    }
-    if (updateTimer->getTime() > 1000) {
-        std::ostringstream caption;
-        caption << "FPS = " << static_cast<float>(frameCount / (fpsTimer->getTime() / 1000.0));
-        SDL_WM_SetCaption(caption.str().c_str(), NULL);
-        updateTimer->start();
-    }
+    frameClock.passEnds(shown);
     Replay::endPass(this);
 }
 
@@ -297,6 +278,7 @@ void Level1::cleanup() {
     if (ownPlayer != NULL) {
         ownPlayer->cleanup();
     }
+    frameClock.stop();
 }
 
 // Each object has one owner: the backpack frees what it keeps, the level everything else it made.
@@ -323,7 +305,4 @@ Level1::~Level1() {
     for (size_t i = 0; i < createdUnits.size(); i++) {
         delete createdUnits[i];
     }
-    delete fpsTimer;
-    delete updateTimer;
-    delete limiterTimer;
 }

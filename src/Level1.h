@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FastDrawing.h"
+#include "FrameClock.h"
 #include "ImageLoader.h"
 #include "Item.h"
 #include "Timer.h"
@@ -32,6 +33,11 @@ public:
 
     void startLevel();
     void setUpWorld();
+    // One frame: one pass, or several when the frame clock has game time to make up; the last
+    // is shown.
+    void runFrame();
+    // One pass of the loop: the world steps and is painted, and shown unless a later pass of
+    // the same frame will be.
     void runPass();
     void cleanup();
 
@@ -46,18 +52,13 @@ public:
     std::stack<Unit*> units;
     std::stack<Unit*> unitTemp;
 
-    // What FPS is set to for each level: the frame limiter waits out 1000 / FPS ms per pass.
-    // 6000 leaves it no time to wait, so the level runs as fast as it can; a player may ask for
-    // less (deadacre --fps).
+    // The most frames a second each level shows: the frame limiter waits out 1000 / chosenFPS ms
+    // per frame. 6000 leaves it no time to wait, so the level runs as fast as it can; a player
+    // may ask for less (deadacre --fps).
     static int chosenFPS;
 
     // Loop state.
-    int FPS;
-    bool fpsCap;
-    Timer* fpsTimer;
-    Timer* updateTimer;
-    Timer* limiterTimer;
-    int frameCount;
+    FrameClock frameClock;
     SDL_Event event;
     Uint8* keystates;
 

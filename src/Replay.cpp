@@ -66,14 +66,12 @@ struct State {
     bool ended = false;
     bool cutShort = false;
     size_t played = 0;
-    Uint32 firstRecordedTick = 0;
-    Uint32 startedAt = 0;
     Uint64 finalState = 0, finalFrame = 0;
 };
 
 State s;
 
-Uint32 underlyingNow() { return s.underlying ? s.underlying() : SDL_GetTicks(); }
+Uint32 underlyingNow() { return s.underlying ? s.underlying() : Timer::source(); }
 
 Uint32 recordingClock() {
     Uint32 now = underlyingNow();
@@ -248,6 +246,10 @@ int Replay::pollEvent(SDL_Event* event) {
     return 0;
 }
 
+bool Replay::playingBack() { return s.mode == REPLAYING; }
+
+bool Replay::playbackShown() { return s.mode == REPLAYING && s.onScreen; }
+
 Uint8* Replay::keyState() { return s.mode == REPLAYING ? s.keys : SDL_GetKeyState(NULL); }
 
 Uint8 Replay::mouseState(int* x, int* y) {
@@ -280,8 +282,6 @@ void Replay::beginLevel() {
         loadChunk(0);
         s.nextChunk = 1;
         s.inLevel = true;
-        s.firstRecordedTick = s.pass.clock.empty() ? 0 : s.pass.clock[0].value;
-        s.startedAt = SDL_GetTicks();
     }
     srand(seed);
 }
@@ -300,17 +300,6 @@ bool Replay::beginPass(Level1* level) {
         return false;
     }
     loadChunk(s.nextChunk++);
-    if (s.onScreen && !s.pass.clock.empty()) {
-        // Shown at the pace it was played: wait until as much time has passed as had then.
-        Uint32 due = s.pass.clock[0].value - s.firstRecordedTick;
-        Uint32 spent = SDL_GetTicks() - s.startedAt;
-        if (due > spent && due - spent < 1000) {
-            SDL_Delay(due - spent);
-        } else if (due > spent) {
-            s.startedAt -= due - spent - 1000; // a long pause in the game is cut to a second
-            SDL_Delay(1000);
-        }
-    }
     return true;
 }
 
@@ -362,7 +351,7 @@ bool Replay::startRecording(const std::string& path, Timer::Clock clock) {
     }
     s.mode = RECORDING;
     s.underlying = clock;
-    Timer::setClock(recordingClock);
+    Timer::setOverlay(recordingClock);
     return true;
 }
 
@@ -389,7 +378,7 @@ bool Replay::startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer:
     s.bytes = bytes;
     s.mode = REPLAYING;
     s.underlying = clock;
-    Timer::setClock(replayClock);
+    Timer::setOverlay(replayClock);
     return true;
 }
 
@@ -398,7 +387,7 @@ void Replay::stop() {
         std::fclose(s.out);
     }
     if (s.mode != OFF) {
-        Timer::setClock(s.underlying);
+        Timer::setOverlay(nullptr);
     }
     s = State();
     currentLevel = nullptr;

@@ -24,6 +24,9 @@ public:
     // False when a recording being played has no pass left: the level must stop.
     static bool beginPass(Level1* level);
     static void endPass(Level1* level);
+    // A recording is being played back, and shown on the screen (at the pace it was played).
+    static bool playingBack();
+    static bool playbackShown();
 
     // The command line: --record FILE, --replay FILE [--headless] [--frames]. Returns -1 when
     // the game should run, otherwise the status to exit with (a message was printed). Other
@@ -32,8 +35,9 @@ public:
     // After the game: reports a playback and gives the status the process should exit with.
     static int finish(int gameStatus);
 
-    // For code that drives a level itself: record into path, reading time from clock (null:
-    // SDL's ticks); or play bytes back. Both return false with a message in error().
+    // For code that drives a level itself: record into path, reading time from clock (null: the
+    // clock below, Timer::source()); or play bytes back. Both return false with a message in
+    // error().
     static bool startRecording(const std::string& path, Timer::Clock clock);
     static bool startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer::Clock clock);
     static void stop();

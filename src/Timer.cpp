@@ -5,10 +5,17 @@
 static Uint32 sdlTicks() { return SDL_GetTicks(); }
 
 static Timer::Clock currentClock = sdlTicks;
+static Timer::Clock overlayClock = nullptr;
 
 void Timer::setClock(Clock clock) { currentClock = clock ? clock : sdlTicks; }
 
-Uint32 Timer::now() { return currentClock(); }
+Timer::Clock Timer::clock() { return currentClock; }
+
+void Timer::setOverlay(Clock overlay) { overlayClock = overlay; }
+
+Uint32 Timer::source() { return currentClock(); }
+
+Uint32 Timer::now() { return overlayClock ? overlayClock() : currentClock(); }
 
 int Timer::elapsedSince(Uint32 start) {
     Uint32 elapsed = now() - start;

@@ -1,10 +1,8 @@
 #include "mainMenu.h"
 
-#include <sstream>
-
+#include "FrameClock.h"
 #include "Game.h"
 #include "Level1.h"
-#include "Timer.h"
 
 mainMenu::mainMenu(ImageLoader* imageHandler1, SDL_Surface* screen) {
     quit = false;
@@ -39,16 +37,12 @@ void mainMenu::startMenu() {
     images[0] = imageHandler->optimizeImage("images/menuImages/background.jpg");
     images[1] = imageHandler->optimizeImage("images/menuImages/start.jpg");
 
-    bool fpsCap = true;
-    Timer fpsTimer;
-    Timer updateTimer;
-    Timer limiterTimer;
-    int frameCount = 0;
-    fpsTimer.start();
-    updateTimer.start();
+    // The menu holds each of its frames to at least 16 ms.
+    FrameClock frames;
+    frames.start(FrameClock::LIVE, 16);
 
     while (!quit) {
-        limiterTimer.start();
+        frames.passBegins();
         int mouseX = 0;
         int mouseY = 0;
         // The level runs to its end inside its constructor; the menu is only seen afterwards.
@@ -68,18 +62,7 @@ void mainMenu::startMenu() {
         imageHandler->paintImage(images[2], mainScreen, 0, 0, NULL);
         imageHandler->paintImage(images[1], mainScreen, 415, 460, NULL);
         SDL_Flip(mainScreen);
-        frameCount++;
-        // Read once: a second reading could pass 16 ms and turn the delay into a huge unsigned.
-        int spent = limiterTimer.getTime();
-        if (fpsCap && spent <= 15) {
-            SDL_Delay(16 - spent);
-        }
-        if (updateTimer.getTime() > 1000) {
-            std::ostringstream caption;
-            caption << "FPS = " << static_cast<float>(frameCount / (fpsTimer.getTime() / 1000.0));
-            SDL_WM_SetCaption(caption.str().c_str(), NULL);
-            updateTimer.start();
-        }
+        frames.passEnds(true);
     }
     cleanup();
 }

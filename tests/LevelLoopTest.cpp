@@ -1,14 +1,24 @@
 #include <climits>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <queue>
 #include <string>
 #include <vector>
 
+#include "Backpack.h"
 #include "Collision.h"
+#include "FlamethrowerItem.h"
 #include "Game.h"
 #include "HUD.h"
+#include "ParticleEngine.h"
 #include "Player.h"
 #include "SlowZombie.h"
+#include "Uzi.h"
+#include "UziItem.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -129,11 +139,11 @@ TEST_F(LevelLoop, MouseButtonsFireQuitAndStopContinuousFire) {
     EXPECT_TRUE(hud->backpackOpen);
 
     // A right click ends the level only after the current pass has been drawn.
-    int frames = level->frameCount;
+    int frames = level->frameClock.frameCount;
     pushMouseButton(SDL_BUTTON_RIGHT, true);
     runPasses(1);
     EXPECT_TRUE(level->quit);
-    EXPECT_EQ(frames + 1, level->frameCount);
+    EXPECT_EQ(frames + 1, level->frameClock.frameCount);
     player->weapon = NULL;
 }
 
@@ -196,13 +206,13 @@ TEST_F(LevelLoop, CaptionShowsTheMeanRateAboutOnceASecond) {
 // their ranges; the caption goes on showing the mean rate since they started again.
 TEST_F(LevelLoop, CaptionKeepsAMeanRateWhenItsCountersReachTheirLimits) {
     char* title = nullptr;
-    level->frameCount = INT_MAX - 3;
+    level->frameClock.frameCount = INT_MAX - 3;
     runPasses(10);      // the count starts again in the fourth of these
     runPasses(1, 1001); // 8 passes in 1007 ms since then
     SDL_WM_GetCaption(&title, nullptr);
     EXPECT_STREQ("FPS = 7.94439", title);
 
-    level->fpsTimer->startingTime = FakeClock::ticks + 1 - INT_MAX;
+    level->frameClock.rateTimer.startingTime = FakeClock::ticks + 1 - INT_MAX;
     runPasses(5);       // the clock reads INT_MAX ms in the first of these and starts again
     runPasses(1, 1001); // 6 passes in 1005 ms
     SDL_WM_GetCaption(&title, nullptr);
@@ -215,4 +225,175 @@ TEST_F(LevelLoop, HealthUnderHeldSpaceHasNoLowerLimit) {
     runPasses(5);
     releaseKey(SDLK_SPACE);
     EXPECT_DOUBLE_EQ(-9007199254740005.0, player->getHealth());
+}
+
+namespace {
+
+// How a frame's real time passes: frames held by --fps (the limiter's waits move the scripted
+// clock), or frames that simply take msPerFrame (a slow flip, the browser's refresh).
+struct Presentation {
+    const char* name;
+    int fps;
+    double msPerFrame;
+};
+
+struct Pace {
+    double player = 0, bullet = 0, particle = 0, zombie = 0, shots = 0, particlesAlive = 0;
+};
+
+void sleepOnScriptedClock(Uint32 ms) { FakeClock::advance(ms); }
+
+// Moving projectiles: their distance covered and time alive.
+struct ProjectileTrack {
+    std::map<Projectile*, std::pair<double, double>> last;
+    double distance = 0, time = 0, aliveSum = 0;
+    void sample(double passMs) {
+        std::map<Projectile*, std::pair<double, double>> now;
+        for (std::queue<Projectile*> q = particleEngine->projectiles; !q.empty(); q.pop()) {
+            Projectile* p = q.front();
+            std::pair<double, double> at(p->getXLocation() + camera.x,
+                                         p->getYLocation() + camera.y);
+            auto before = last.find(p);
+            double moved = before == last.end() ? -1
+                                                : std::hypot(at.first - before->second.first,
+                                                             at.second - before->second.second);
+            if (moved >= 0 && !p->isDestroyed()) {
+                distance += moved;
+                time += passMs;
+            }
+            now[p] = at;
+        }
+        aliveSum += now.size() * passMs;
+        last.swap(now);
+    }
+    double speed() const { return time > 0 ? distance * 1000 / time : 0; }
+};
+
+// Runs frames as Level1::runFrame does until `ms` of game time have passed, calling `sample`
+// after each pass with the game time it covered: projectiles are followed from pass to pass, as a
+// freed one's address may be taken by a new one within a frame.
+void playFor(Level1* level, const Presentation& how, Uint32 ms,
+             const std::function<void(double)>& sample) {
+    FrameClock& clock = level->frameClock;
+    Uint32 start = clock.passTimer.startingTime;
+    Uint32 previous = start;
+    double owed = 0;
+    while (clock.passTimer.startingTime - start < ms) {
+        owed += how.msPerFrame;
+        FakeClock::advance(static_cast<Uint32>(owed));
+        owed -= static_cast<Uint32>(owed);
+        clock.beginFrame();
+        do {
+            level->runPass();
+            sample(clock.passTimer.startingTime - previous);
+            previous = clock.passTimer.startingTime;
+        } while (clock.framePending());
+    }
+}
+
+Pace measurePace(const Presentation& how) {
+    Pace pace;
+    Level1::chosenFPS = how.fps;
+    FrameClock::setSleep(sleepOnScriptedClock);
+
+    // The submachine gun with a clip that never runs out, walking right and firing right.
+    Level1* level = startLevel();
+    UziItem uziItem(0, 0);
+    player->backpack->addWeapon(&uziItem);
+    player->setWeapon(2);
+    Uzi* uzi = static_cast<Uzi*>(player->weapon);
+    uzi->clip = 1000000;
+    moveMouse(1070, 600);
+    holdKey(SDLK_d);
+    pushMouseButton(SDL_BUTTON_LEFT, true);
+    level->runFrame();
+    double startX = player->locationX;
+    int startClip = uzi->clip;
+    ProjectileTrack bullets;
+    playFor(level, how, 10000, [&](double ms) { bullets.sample(ms); });
+    pace.player = (player->locationX - startX) / 10;
+    pace.shots = (startClip - uzi->clip) / 10.0;
+    pace.bullet = bullets.speed();
+    releaseKey(SDLK_d);
+    endLevel(level);
+    resetGameGlobals();
+
+    // The flamethrower fired away from a zombie that chases the player standing in its range.
+    level = startLevel();
+    FlamethrowerItem flameItem(0, 0);
+    player->backpack->addWeapon(&flameItem);
+    player->setWeapon(3);
+    player->locationY = 450;
+    moveMouse(1070, 450);
+    pushMouseButton(SDL_BUTTON_LEFT, true);
+    level->runFrame();
+    // The zombie at x 300, the one in range; the list's order changes from pass to pass.
+    SlowZombie* chaser = nullptr;
+    for (std::stack<Unit*> u = level->units; !u.empty(); u.pop()) {
+        SlowZombie* zombie = static_cast<SlowZombie*>(u.top());
+        if (chaser == nullptr || zombie->locationX > chaser->locationX) {
+            chaser = zombie;
+        }
+    }
+    double path = 0, zombieTime = 0, zx = chaser->locationX, zy = chaser->locationY;
+    ProjectileTrack flame;
+    // 3 s: the zombie reaches the player after about 4, and the flame's particles live well
+    // under a second.
+    playFor(level, how, 3000, [&](double ms) {
+        flame.sample(ms);
+        path += std::hypot(chaser->locationX - zx, chaser->locationY - zy);
+        zombieTime += ms;
+        zx = chaser->locationX;
+        zy = chaser->locationY;
+    });
+    pace.particle = flame.speed();
+    pace.particlesAlive = flame.aliveSum / zombieTime;
+    pace.zombie = path * 1000 / zombieTime;
+    endLevel(level);
+
+    Level1::chosenFPS = 6000;
+    FrameClock::setSleep(nullptr);
+    return pace;
+}
+
+} // namespace
+
+// Whatever the rate frames are shown at, the world moves at the pace of the uncapped loop.
+TEST(LevelPace, EveryPresentationRatePlaysAtTheUncappedPace) {
+    const Presentation uncapped = {"uncapped, 1 ms passes", 6000, 1};
+    const Presentation table[] = {{"--fps 30", 30, 0},
+                                  {"--fps 60", 60, 0},
+                                  {"--fps 144", 144, 0},
+                                  {"6 ms flip", 6000, 6},
+                                  {"browser, 60 Hz", 6000, 1000.0 / 60}};
+    resetGameGlobals();
+    Pace reference = measurePace(uncapped);
+    std::printf("%-22s %9s %9s %9s %9s %7s %9s\n", "presentation", "player", "bullet", "flame",
+                "zombie", "shots", "particles");
+    auto print = [](const char* name, const Pace& p) {
+        std::printf("%-22s %9.1f %9.1f %9.1f %9.1f %7.2f %9.1f\n", name, p.player, p.bullet,
+                    p.particle, p.zombie, p.shots, p.particlesAlive);
+    };
+    print(uncapped.name, reference);
+    ASSERT_GT(reference.player, 100);
+    ASSERT_GT(reference.bullet, 500);
+    ASSERT_GT(reference.particle, 0);
+    ASSERT_GT(reference.zombie, 40);
+    ASSERT_GT(reference.shots, 10);
+    for (const Presentation& how : table) {
+        resetGameGlobals();
+        Pace pace = measurePace(how);
+        print(how.name, pace);
+        const std::pair<const char*, std::pair<double, double>> figures[] = {
+            {"player px/s", {pace.player, reference.player}},
+            {"bullet px/s", {pace.bullet, reference.bullet}},
+            {"fire particle px/s", {pace.particle, reference.particle}},
+            {"zombie px/s", {pace.zombie, reference.zombie}},
+            {"shots/s", {pace.shots, reference.shots}}};
+        for (const auto& f : figures) {
+            EXPECT_NEAR(f.second.second, f.second.first, 0.03 * f.second.second)
+                << how.name << ": " << f.first;
+        }
+    }
+    resetGameGlobals();
 }
