@@ -7,6 +7,12 @@
 
 bool FastDrawing::enabled = true;
 
+static bool passPainted = true;
+
+void FastDrawing::beginPass(bool painted) { passPainted = painted; }
+
+bool FastDrawing::painting() { return passPainted; }
+
 namespace {
 
 const int MAX_RECORDED_AREAS = 128;
@@ -344,6 +350,9 @@ void FastDrawing::prepareAlphaPicture(SDL_Surface* picture) {
 
 bool FastDrawing::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y,
                         SDL_Rect* clip) {
+    if (!painting() && destination == SDL_GetVideoSurface()) {
+        return true;
+    }
     bool recording = source != NULL && destination != NULL && destination == recordedSurface;
     // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows gives
     // the same bytes several times faster.
@@ -368,6 +377,9 @@ bool FastDrawing::paint(SDL_Surface* source, SDL_Surface* destination, int x, in
 }
 
 void FastDrawing::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
+    if (!painting() && surface == SDL_GetVideoSurface()) {
+        return;
+    }
     if (surface != NULL && surface == recordedSurface) {
         // What SDL_FillRect fills: the area, or the whole surface, within its clip rectangle.
         const SDL_Rect& clip = surface->clip_rect;
@@ -389,6 +401,11 @@ void FastDrawing::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
 void FastDrawing::paintMapView(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
                                ImageLoader* loader) {
     partialUpdate = false;
+    if (!painting()) {
+        mapViewPainted = false; // the screen is left as it was: nothing to put back next time
+        forgetPaintedAreas();
+        return;
+    }
     SDL_Rect camera = view;
     Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
     if (!enabled || !copiesRowByRow(map, screen)) {

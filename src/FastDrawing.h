@@ -21,6 +21,11 @@ public:
     // On in the game; a test switches it off to prove the plain paths give the same frames, the
     // browser build because its display goes through other code.
     static bool enabled;
+    // Before each pass of the level: whether it is painted. A pass whose frame nobody will see
+    // (a catch-up pass) is not: what paints on the screen then paints nothing, and what is
+    // rendered only to be painted need not be rendered.
+    static void beginPass(bool painted);
+    static bool painting();
 
     // One level's map view: whether the last one can be put back where it was painted over.
     FastDrawing();

@@ -35,7 +35,7 @@ FrameClock::FrameClock(int frameMs)
     : frameCount(0), frameMs(frameMs), mode(LIVE), realClock(nullptr), offset(0), held(false),
       heldAt(0), catchUpTarget(0), passRun(false), lastPass(0), passesLeft(0), inFrame(false),
       frameStartedReal(0), playbackStarted(false), firstRecorded(0), playbackStartedReal(0),
-      lastShownReal(0), behind(false) {}
+      lastShownReal(0), behind(false), showing(true) {}
 
 FrameClock::~FrameClock() { stop(); }
 
@@ -98,6 +98,7 @@ void FrameClock::passBegins() {
     if (mode == PLAYBACK_SHOWN) {
         paceShownPlayback(lastPass);
     }
+    showing = decideShowing();
 }
 
 void FrameClock::paceShownPlayback(Uint32 passTime) {
@@ -125,7 +126,10 @@ void FrameClock::paceShownPlayback(Uint32 passTime) {
     }
 }
 
-bool FrameClock::showsThisPass() {
+bool FrameClock::showsThisPass() { return showing; }
+
+// Decided as the pass begins, so that a pass nobody will see need not be painted (the browser).
+bool FrameClock::decideShowing() {
     if (!inFrame || mode == PLAYBACK_HEADLESS) {
         return true;
     }
@@ -142,7 +146,7 @@ bool FrameClock::showsThisPass() {
     }
     int budget = frameMs > CATCH_UP_MS ? frameMs : CATCH_UP_MS;
     if (static_cast<Sint32>(realNow() - frameStartedReal) >= budget) {
-        // Too slow to catch up: what is left of the gap is let go.
+        // Too slow to catch up: what is left of the gap after this pass is let go.
         offset += catchUpTarget - heldAt;
         passesLeft = 1;
         return true;
@@ -193,4 +197,5 @@ void FrameClock::stop() {
     }
     inFrame = false;
     held = false;
+    showing = true;
 }

@@ -47,7 +47,8 @@ public:
     // (every pass reads the clock in the same places, shown or not, so a playback reads the
     // recorded readings in order), and holds a playback shown on the screen to its recorded pace.
     void passBegins();
-    // Whether this pass's frame is shown. A pass run by itself, outside a frame, always is.
+    // Whether this pass's frame will be shown, decided by passBegins. A pass run by itself,
+    // outside a frame, always is.
     bool showsThisPass();
     // At the end of each pass, after its frame was shown or held: the caption's mean rate, and
     // after a shown frame the limiter's wait.
@@ -72,6 +73,7 @@ private:
     static Uint32 gameNow();
     Uint32 realNow();
     void paceShownPlayback(Uint32 passTime);
+    bool decideShowing();
     void waitOut(Uint32 ms);
 
     int frameMs;
@@ -95,6 +97,7 @@ private:
     Uint32 playbackStartedReal;
     Uint32 lastShownReal;
     bool behind;
+    bool showing;
 };
 
 #endif

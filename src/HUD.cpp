@@ -54,6 +54,10 @@ HUD::~HUD() {
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
 void HUD::renderNumber(NumberSlot slot) {
     std::string text = displayString.str();
+    if (!FastDrawing::painting()) {
+        message = NULL; // nobody will see it
+        return;
+    }
     if (FastDrawing::enabled && numberCache[slot] != NULL && numberText[slot] == text) {
         message = numberCache[slot];
         return;

@@ -206,6 +206,10 @@ void Level1::runPass() {
     dropDestroyedUnits();
 
     handleEvents();
+    // The pass that ends the level is shown: its frame is the last one, and a recording's. A
+    // pass that is not shown is not painted, but in a playback, whose frames are checked.
+    bool shown = quit || frameClock.showsThisPass();
+    FastDrawing::beginPass(shown || Replay::playingBack());
     handleHeldKeys();
 
     drawing.paintMapView(images[0], mainScreen, camera, imageHandler);
@@ -244,7 +248,6 @@ void Level1::runPass() {
     hud->draw();
     particleEngine->draw();
 
-    bool shown = frameClock.showsThisPass();
     if (shown) {
         drawing.showFrame(mainScreen);
     } else {

@@ -36,7 +36,7 @@ SDL_Surface* Text::draw() {
         alpha--;
     }
     // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
-    if (!FastDrawing::enabled || message == NULL) {
+    if ((!FastDrawing::enabled && FastDrawing::painting()) || message == NULL) {
         SDL_FreeSurface(message);
         render();
     }

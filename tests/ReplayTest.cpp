@@ -390,7 +390,7 @@ protected:
     // clock. after(level) looks at each finished pass.
     std::vector<Pass> play(const std::function<void(int)>& script,
                            const std::function<void(Level1*)>& after = nullptr,
-                           bool checksums = true) {
+                           bool checksums = true, bool framed = false) {
         testsupport::resetGameGlobals();
         testsupport::releaseAllKeys();
         testsupport::drainEvents();
@@ -401,7 +401,11 @@ protected:
         for (int i = 0; !level->quit && i < 20000; i++) {
             script(i);
             size_t before = Replay::passesPlayed();
-            level->runPass();
+            if (framed) {
+                level->runFrame(); // the script runs once a frame, not once a pass
+            } else {
+                level->runPass();
+            }
             if (level->quit && Replay::replayEnded() && Replay::passesPlayed() == before) {
                 break; // the recording ran out before this pass
             }
@@ -508,6 +512,44 @@ TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
     ASSERT_EQ(400u, partial.size());
     EXPECT_EQ(plain[399].state, partial.back().state);
     EXPECT_EQ(plain[399].frame, Replay::finalFrameChecksum());
+}
+
+void sleepOnScriptedClock(Uint32 ms) { testsupport::FakeClock::advance(ms); }
+
+// With --fps 60 frames come 16 ms apart and each runs a pass per millisecond of game time; the
+// recording keeps every pass with the game time it read, so a playback pass by pass ends alike.
+TEST_F(ReplayLevel, AGameRecordedAtSixtyFramesASecondPlaysBackExactly) {
+    FakeClock::set(50000);
+    Level1::chosenFPS = 60;
+    FrameClock::setSleep(sleepOnScriptedClock);
+    ASSERT_TRUE(Replay::startRecording(path, nullptr)) << Replay::error();
+    std::vector<Pass> frames = play(
+        [](int frame) {
+            if (frame == 60) {
+                testsupport::pushQuit();
+            } else {
+                weaponsScript(frame * 3); // along the walk, firing on the way
+            }
+        },
+        nullptr, true, true);
+    Replay::stop();
+    Level1::chosenFPS = 6000;
+    FrameClock::setSleep(nullptr);
+
+    std::vector<Uint8> bytes = readBytes(path);
+    Recording::Parsed parsed = Recording::parse(bytes);
+    ASSERT_TRUE(parsed.ok && parsed.complete) << parsed.error;
+    EXPECT_EQ(61u, frames.size());
+    EXPECT_GT(parsed.passes(), 61u * 15) << "frames 16 ms apart or more catch up in 1 ms passes";
+    EXPECT_EQ(frames.back().state, parsed.finalState);
+
+    FakeClock::set(7);
+    ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+    std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
+    EXPECT_FALSE(Replay::replayCutShort());
+    EXPECT_EQ(parsed.passes(), replayed.size());
+    EXPECT_EQ(parsed.finalState, Replay::finalStateChecksum());
+    EXPECT_EQ(parsed.finalFrame, Replay::finalFrameChecksum());
 }
 
 // Accepted mutants of a real recording (odd clocks, events, keys and pointer readings, each
