@@ -1,5 +1,7 @@
 // Plays the browser build in Debian's headless Chromium, driven through the DevTools protocol
-// (playwright-core) with real key and mouse events, and judges what the page shows on its canvas.
+// (playwright-core) with real key, mouse and touch events, and judges what the page shows on its
+// canvas: first at a desktop window with keyboard and mouse, then at a phone's screen with touch,
+// where it also plays offline. Each check is one function below, run in order by main().
 //
 //   node tests/web/browser_test.js SITE_DIR REFERENCE_PPM DATA_DIR ARTEFACT_DIR
 //
@@ -30,8 +32,11 @@ const OPENING_OFF_SHARE_TOLERANCE = 0.02;
 // ---------------------------------------------------------------------------------------------
 // A static file server on the loopback address that counts what the page downloads. /data/ is
 // the game's data folder, for the checks' own reference pictures; the page never asks for it.
+// A file with a .gz beside it is sent compressed to a browser that accepts gzip, as servers
+// that keep precompressed files do; `served` counts the bytes sent.
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.ttf': 'font/ttf', '.jpg': 'image/jpeg', '.png': 'image/png' };
+                '.ttf': 'font/ttf', '.woff2': 'font/woff2', '.jpg': 'image/jpeg',
+                '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 const served = {};
 const server = http.createServer((req, res) => {
     const url = decodeURIComponent(req.url.split('?')[0]);
@@ -43,14 +48,18 @@ const server = http.createServer((req, res) => {
         res.end();
         return;
     }
-    fs.readFile(file, (err, body) => {
+    const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' };
+    const gzip = !fromData && /\bgzip\b/.test(req.headers['accept-encoding'] || '') &&
+                 fs.existsSync(file + '.gz');
+    if (gzip) headers['Content-Encoding'] = 'gzip';
+    fs.readFile(gzip ? file + '.gz' : file, (err, body) => {
         if (err) {
             res.writeHead(404);
             res.end();
             return;
         }
         if (!fromData) served[url === '/' ? '/index.html' : url] = body.length;
-        res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+        res.writeHead(200, headers);
         res.end(body);
     });
 });
@@ -206,9 +215,16 @@ async function locate(axis, before) {
     return { moved: found.by, after };
 }
 
-// Holds the walking key until the player stands between lo and hi on the axis, looking where the
-// player got after every hold.
-async function walkTo(axis, target, lo, hi) {
+// Walking the desktop's way: the key held for `ms`.
+async function holdKey(key, ms) {
+    await page.keyboard.down(key);
+    await sleep(ms);
+    await page.keyboard.up(key);
+}
+
+// Holds the walking key (through `hold`) until the player stands between lo and hi on the axis,
+// looking where the player got after every hold.
+async function walkTo(axis, target, lo, hi, hold = holdKey) {
     for (let attempt = 0; attempt < 16; attempt++) {
         const pos = axis === 'x' ? wx : wy;
         if (pos >= lo && pos <= hi) return;
@@ -222,9 +238,7 @@ async function walkTo(axis, target, lo, hi) {
         // The pace follows the frame rate, which the machine's load moves: a long way is covered
         // in holds of at most 120 px at the fastest pace seen, the rest in steps measured anew.
         const held = Math.max(Math.min(dist, 120) * Math.min(msPerPixel, fastest) * (dist > 30 ? 0.8 : 1), 30);
-        await page.keyboard.down(key);
-        await sleep(held);
-        await page.keyboard.up(key);
+        await hold(key, held);
         await sleep(120);
         const { moved } = await locate(axis, before);
         if (axis === 'x') wx += moved; else wy += moved;
@@ -239,52 +253,71 @@ async function walkTo(axis, target, lo, hi) {
 }
 
 // ---------------------------------------------------------------------------------------------
-async function main() {
-    await new Promise((r) => server.listen(0, '127.0.0.1', r));
-    const url = `http://127.0.0.1:${server.address().port}/`;
-    const reference = readPpm(referencePpm);
+// Touch, as a phone's screen gives it (Chromium's touch emulation through the DevTools protocol).
+let cdp = null;
+const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
 
-    step = 'launch';
-    // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
-    // Playwright starts it with a new, empty profile folder of its own every time.
-    browser = await chromium.launch({
-        executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-    }).catch((e) => fail(`Chromium did not start: ${e.message}`));
-    page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
-    page.on('pageerror', (e) => problems.push(e.stack || e.message));
-    page.on('console', (m) => {
-        if (m.type() === 'error') problems.push(`console: ${m.text()}`);
-    });
-    page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
+// A thumb put down at (x, y) in page pixels, moved by (dx, dy), held for ms and lifted.
+async function drag(x, y, dx, dy, ms, whileHeld = async () => {}) {
+    await touch('touchStart', [{ x, y, id: 1 }]);
+    await touch('touchMove', [{ x: x + dx / 2, y: y + dy / 2, id: 1 }]);
+    await touch('touchMove', [{ x: x + dx, y: y + dy, id: 1 }]);
+    const until = Date.now() + ms;
+    await whileHeld();
+    await sleep(Math.max(0, until - Date.now()));
+    await touch('touchEnd', []);
+}
 
-    step = 'page-loads';
-    await page.goto(url);
-    // The level's frame counter sets the first 'FPS = ' caption a second into the level.
-    const loaded = Date.now();
+// The left stick pushed in the direction of a walking key.
+const WALK_WAYS = { w: [0, -1], a: [-1, 0], s: [0, 1], d: [1, 0] };
+async function holdStick(key, ms) {
+    const [ux, uy] = WALK_WAYS[key];
+    const v = page.viewportSize();
+    await drag(v.width * 0.2, v.height * 0.65, 40 * ux, 40 * uy, ms);
+}
+
+// A tap on one of the touch buttons, named by its label.
+async function tapButton(label) {
+    const b = await page.locator('#touch button', { hasText: label }).boundingBox();
+    await touch('touchStart', [{ x: b.x + b.width / 2, y: b.y + b.height / 2, id: 2 }]);
+    await touch('touchEnd', []);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The checks, each a step of its own. Figures they measure go to the figures file.
+const figures = {};
+const statusText = () => page.locator('#status').innerText();
+
+// The level's frame counter sets the first 'FPS = ' caption a second into the level; the page
+// shows it in its status line, and the tab keeps the game's name.
+async function levelStarts() {
+    const started = Date.now();
     for (;;) {
-        const t = await page.title();
+        const t = await statusText();
         if (/^FPS = [0-9.]+$/.test(t)) break;
         if (problems.length) await fail('the page reported an error while starting');
-        if (Date.now() - loaded > 60000) await fail(`no 'FPS = ' caption within 60 s (title '${t}')`);
+        if (Date.now() - started > 60000) await fail(`no 'FPS = ' caption within 60 s (status '${t}')`);
         await sleep(100);
     }
+    const title = await page.title();
+    await check(title === 'Dead Acre', `the tab says '${title}', not 'Dead Acre'`);
     box = await page.locator('#canvas').boundingBox();
+}
 
-    step = 'level-appears';
+async function openingView(reference) {
     const opening = await frame();
-    await shot('1-level');
     const same = compare(opening, reference, 0, 0, W, H);
     console.log(`opening view against the desktop's: mean difference ${same.mean.toFixed(2)}, ` +
                 `${(same.off * 100).toFixed(2)}% of pixels off by more than 40`);
     await check(same.mean < OPENING_MEAN_TOLERANCE && same.off < OPENING_OFF_SHARE_TOLERANCE,
         `the page's opening view is not the desktop's (want mean < ${OPENING_MEAN_TOLERANCE}, ` +
         `off share < ${OPENING_OFF_SHARE_TOLERANCE})`);
+    figures[`${prefix}opening_mean`] = same.mean.toFixed(2);
+}
 
-    step = 'frame-rate';
-    // Frames the page showed over five quiet seconds (nothing reads the canvas meanwhile).
-    // Count and clock are read together in the page, so the protocol's delays do not skew them.
+// Frames the page showed over five quiet seconds (nothing reads the canvas meanwhile). Count and
+// clock are read together in the page, so the protocol's delays do not skew them.
+async function frameRate() {
     const reading = () => page.evaluate(() => [Module.framesShown, performance.now()]);
     const [count0, time0] = await reading();
     await sleep(5000);
@@ -292,8 +325,16 @@ async function main() {
     const fps = (count1 - count0) / ((time1 - time0) / 1000);
     console.log(`frames per second over 5 s at the opening view: ${fps.toFixed(1)}`);
     await check(fps >= 10, `the level showed only ${fps.toFixed(1)} frames a second`);
+    figures.fps = fps.toFixed(1);
+}
 
-    step = 'focus-on-click';
+async function noTouchControlsOnDesktop() {
+    await check(!(await page.locator('#touch').isVisible()) &&
+                !(await page.locator('#touch button').first().isVisible()),
+        'the touch controls show on a desktop with a mouse');
+}
+
+async function focusOnClick() {
     const audioBefore = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
     await page.mouse.move(pageX(px), pageY(py));
     await page.mouse.click(pageX(px), pageY(py));
@@ -302,9 +343,10 @@ async function main() {
     const audioAfter = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
     await check(audioAfter === 'running', `the game's audio is '${audioAfter}' after a click`);
     console.log(`ok: a click gives the picture the focus; audio ${audioBefore} before it, ${audioAfter} after`);
+}
 
-    step = 'walk-moves-view';
-    // The pointer at (540,360) puts the camera at (0,240) and the player in the middle.
+// The pointer at (540,360) puts the camera at (0,240) and the player in the middle.
+async function walkMovesView(reference) {
     await sleep(200);
     const still = await frame();
     await walkTo('x', 765, 750, 780); // along y 600, under the pistol's pick-up row
@@ -319,53 +361,77 @@ async function main() {
         `a walked view still passes for the opening one (mean ${unlike.mean.toFixed(2)})`);
     await shot('2-walked');
     console.log(`ok: walking moved the view; player at world (${wx},${wy}), ${msPerPixel.toFixed(1)} ms/px`);
-    await walkTo('y', 570, 555, 588); // onto the pistol's row
-    await walkTo('x', 652, 640, 665); // across the pistol
+}
 
-    step = 'pistol-clip-count';
+// Where the weapon in hand shows: its clip count and its picture.
+const clipChanged = (f, g) => compare(f, g, 980, 20, 40, 32).off > 0.02;
+const weaponPictureChanged = (f, g) => compare(f, g, 1020, 20, 60, 45).off > 0.05;
+
+// Takes the pistol (already walked over) with `take`, then fires with `fire`: the clip count must
+// show and then drop.
+async function pistolClipCount(take, fire) {
     const unarmed = await frame();
-    await page.keyboard.down('1'); // the number keys act while held
-    const armed = await waitFor(10, (f) => {
-        const clip = compare(f, unarmed, 980, 20, 40, 32);
-        const pic = compare(f, unarmed, 1020, 20, 60, 45);
-        return clip.off > 0.02 && pic.off > 0.05 && whitePixels(f, 980, 20, 40, 32) >= 15;
-    }, () => 'after walking over the pistol and holding 1, no pistol picture at (1020,20) and ' +
-             'no new white clip count at (980,20)');
-    await page.keyboard.up('1');
-    await shot('3-pistol');
-    await page.mouse.click(pageX(px), pageY(py)); // fire, where the pointer already is
-    await waitFor(5, (f) => compare(f, armed, 980, 20, 40, 32).off > 0.02,
-        () => 'firing the pistol did not change the clip count at (980,20)');
-    await shot('4-fired');
+    await take();
+    const armed = await waitFor(10, (f) => clipChanged(f, unarmed) && weaponPictureChanged(f, unarmed) &&
+                                           whitePixels(f, 980, 20, 40, 32) >= 15,
+        () => 'after walking over the pistol and taking it, no pistol picture at (1020,20) and ' +
+              'no new white clip count at (980,20)');
+    await shot(`${prefix}pistol`);
+    await fire();
+    await waitFor(5, (f) => clipChanged(f, armed), () => 'firing the pistol did not change the clip count at (980,20)');
+    await shot(`${prefix}fired`);
     console.log('ok: the pistol is taken, its clip count shows, and a shot changes it');
+    return armed;
+}
 
-    step = 'backpack';
+// A tap of 2 shorter than a frame, once the submachine gun is carried, takes it.
+async function shortTapTakesGun() {
+    await walkTo('y', 480, 470, 490); // up to the submachine gun's row
+    await walkTo('x', 690, 680, 700); // and across it
+    const before = await frame();
+    await page.keyboard.press('2', { delay: 1 });
+    await waitFor(5, (f) => weaponPictureChanged(f, before) && clipChanged(f, before),
+        () => 'a 1 ms tap of 2 after walking over the submachine gun did not change the weapon');
+    await shot('3-uzi');
+    console.log('ok: a 1 ms tap of 2 takes the submachine gun');
+}
+
+// The backpack panel opens with `toggle` and closes with a second.
+async function backpackOpens(toggle) {
     const panel = await picture('images/HUDImages/backpack.jpg');
-    const closedView = await frame();
-    const closedDiff = compare(closedView, panel, 240, 160, 600, 400, 0, 0);
-    await page.keyboard.press('t');
+    const closedDiff = compare(await frame(), panel, 240, 160, 600, 400, 0, 0);
+    await toggle();
     const open = await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean < 12,
-        (f) => `T did not open the backpack panel at (240,160) (mean difference ` +
+        (f) => `the backpack panel did not open at (240,160) (mean difference ` +
                `${compare(f, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}, want < 12; ` +
-               `${closedDiff.mean.toFixed(1)} before T)`);
-    await shot('5-backpack');
-    await page.keyboard.press('t');
+               `${closedDiff.mean.toFixed(1)} before)`);
+    await shot(`${prefix}backpack`);
+    await toggle();
     await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean > 30,
-        () => 'a second T did not close the backpack panel');
-    console.log(`ok: T opens the backpack (panel difference ` +
-                `${compare(open, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}) and closes it`);
+        () => 'a second toggle did not close the backpack panel');
+    console.log(`ok: the backpack opens (panel difference ` +
+                `${compare(open, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}) and closes`);
+}
 
-    step = 'right-click-ends';
+// A right click ends the game; the page says so, and its one button starts a new game.
+async function endAndPlayAgain() {
     await page.mouse.click(pageX(px), pageY(py), { button: 'right' });
     await page.waitForFunction(() => document.body.classList.contains('ended'), null,
                                { timeout: 10000 }).catch(() => fail('the page did not say the game ended after a right click'));
-    const status = await page.locator('#status').innerText();
-    await check(/ended/i.test(status), `the page says '${status}' after the game ended`);
-    await check(await page.locator('#status button').count() === 1, 'no button to play again');
+    const notice = await page.locator('#notice').innerText();
+    await check(/ended/i.test(notice), `the page says '${notice}' after the game ended`);
+    await check(await page.locator('#notice button').count() === 1, 'no button to play again');
+    await check(!(await page.locator('#canvas').isVisible()), 'the ended game\'s last frame still shows');
+    const title = await page.title();
+    await check(title === 'Dead Acre', `the tab says '${title}' after the end`);
     await shot('6-ended');
-    console.log(`ok: a right click ends the game and the page says: ${status.replace(/\s+/g, ' ')}`);
+    console.log(`ok: a right click ends the game and the page says: ${notice.replace(/\s+/g, ' ')}`);
+    await page.locator('#notice button').click();
+    await levelStarts();
+    console.log('ok: its button starts a new game');
+}
 
-    step = 'scaled-to-fit';
+async function scaledToFit() {
     for (const [vw, vh] of [[800, 700], [1600, 700]]) {
         await page.setViewportSize({ width: vw, height: vh });
         const b = await page.locator('#canvas').boundingBox();
@@ -376,14 +442,138 @@ async function main() {
             `and the controls line at y ${c.y}: not 3:2, not inside, or not under it`);
     }
     console.log('ok: the picture keeps 3:2 and fits the window with the controls line under it');
+}
+
+// On a phone turned sideways the picture fills the screen's height (or width) at 3:2, centred,
+// with the touch controls over it; held upright, the page asks to turn it.
+async function phoneLayout() {
+    for (const [vw, vh, upright] of [[390, 844, true], [844, 390, false]]) {
+        await page.setViewportSize({ width: vw, height: vh });
+        await check(await page.locator('#turn').isVisible() === upright,
+            `at ${vw}x${vh} the prompt to turn the phone is ${upright ? 'missing' : 'shown'}`);
+    }
+    const b = await page.locator('#canvas').boundingBox();
+    const fills = Math.abs(b.width / b.height - 1.5) < 0.01 && Math.abs(b.height - 390) < 1 &&
+                  Math.abs(b.x + b.width / 2 - 422) < 1 && b.y > -0.5;
+    await check(fills, `in landscape the picture is ${b.width}x${b.height} at ${b.x},${b.y}, ` +
+                       'not 585x390 in the middle');
+    await check(await page.locator('#touch button', { hasText: 'Pack' }).isVisible(),
+        'no touch controls on a touch screen');
+    await check(!(await page.locator('#controls').isVisible()), 'the keyboard controls line shows on a phone');
+    box = b;
+    console.log('ok: the phone layout fills the landscape screen, asks to turn when upright');
+}
+
+// The right stick aims (the pointer placed around the player) and fires while pushed; the pistol
+// is first taken with its button, aimed the same way without a weapon so that the view under the
+// clip count stays where it is.
+async function phonePistol() {
+    const v = page.viewportSize();
+    const aim = (whileHeld) => drag(v.width * 0.75, v.height * 0.6, 50, 0, 400, whileHeld);
+    await aim();
+    await sleep(300);
+    await pistolClipCount(() => tapButton('1'), () => aim(() => shot('phone-aiming')));
+}
+
+// After one online visit the service worker has the page: offline, a reload starts the game.
+async function offlineStart(reference) {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const cached = await page.evaluate(async () => {
+        const names = (await caches.keys()).filter((n) => n.startsWith('deadacre-'));
+        return names.length === 1 ? (await (await caches.open(names[0])).keys()).length : -names.length;
+    });
+    await check(cached >= 10, `the service worker's cache holds ${cached} entries`);
+    offline = true;
+    await page.context().setOffline(true);
+    await page.reload();
+    await levelStarts();
+    await openingView(reference);
+    await page.context().setOffline(false);
+    offline = false;
+    console.log(`ok: offline, a reload starts the game from the service worker's ${cached} files`);
+}
+
+let prefix = '', offline = false;
+async function run(name, fn, ...args) {
+    step = name;
+    await fn(...args);
+}
+
+async function main() {
+    await new Promise((r) => server.listen(0, '127.0.0.1', r));
+    const url = `http://127.0.0.1:${server.address().port}/`;
+    const reference = readPpm(referencePpm);
+
+    step = 'launch';
+    // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
+    // Playwright starts it with a new, empty profile folder of its own every time.
+    browser = await chromium.launch({
+        executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    }).catch((e) => fail(`Chromium did not start: ${e.message}`));
+    const open = async (options) => {
+        const context = await browser.newContext(options);
+        page = await context.newPage();
+        page.on('pageerror', (e) => problems.push(e.stack || e.message));
+        page.on('console', (m) => {
+            if (m.type() === 'error') problems.push(`console: ${m.text()}`);
+        });
+        page.on('requestfailed', (r) => {
+            if (!offline) problems.push(`request failed: ${r.url()}`);
+        });
+        await page.goto(url);
+    };
+
+    // A desktop window with keyboard and mouse.
+    await open({ viewport: { width: 1280, height: 900 } });
+    await run('level-starts', levelStarts);
+    const download = Object.values(served).reduce((a, b) => a + b, 0);
+    const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
+    await shot('1-level');
+    await run('opening-view', openingView, reference);
+    await run('frame-rate', frameRate);
+    await run('no-touch-controls', noTouchControlsOnDesktop);
+    await run('focus-on-click', focusOnClick);
+    await run('walk-moves-view', walkMovesView, reference);
+    await walkTo('y', 570, 555, 588); // onto the pistol's row
+    await walkTo('x', 652, 640, 665); // across the pistol
+    await run('pistol-clip-count', pistolClipCount, async () => {
+        await page.keyboard.down('1'); // held, as a player does
+        await sleep(100);
+        await page.keyboard.up('1');
+    }, () => page.mouse.click(pageX(px), pageY(py)));
+    await run('short-tap', shortTapTakesGun);
+    await run('backpack', backpackOpens, () => page.keyboard.press('t'));
+    await run('end-and-play-again', endAndPlayAgain);
+    await run('scaled-to-fit', scaledToFit);
+
+    // A phone held sideways, touch only.
+    prefix = 'phone-';
+    await page.context().close();
+    await open({ viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+    cdp = await page.context().newCDPSession(page);
+    await run('phone-layout', phoneLayout);
+    await run('phone-starts', levelStarts);
+    await shot('phone-level');
+    await run('phone-opening-view', openingView, reference);
+    wx = 540;
+    wy = 600;
+    step = 'phone-walk';
+    await walkTo('y', 570, 555, 588, holdStick);
+    await walkTo('x', 700, 690, 710, holdStick); // over the pistol
+    await check(wx > 540, 'the left stick pushed right did not walk the player right');
+    await run('phone-pistol', phonePistol);
+    await run('phone-backpack', backpackOpens, () => tapButton('Pack'));
+    await run('phone-offline', offlineStart, reference);
+    await shot('phone-offline');
 
     step = 'no-javascript-errors';
     await check(problems.length === 0, `${problems.length} JavaScript error(s) on the page`);
-    const total = Object.values(served).reduce((a, b) => a + b, 0);
-    const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
-    console.log(`page download: ${total} bytes (${files})`);
+    console.log(`page download: ${download} bytes (${files})`);
+    figures.download_bytes = download;
     fs.writeFileSync(path.join(artefactDir, 'figures.txt'),
-        `download_bytes ${total}\nfps ${fps.toFixed(1)}\nopening_mean ${same.mean.toFixed(2)}\n`);
+        Object.entries(figures).map(([k, v]) => `${k} ${v}\n`).join(''));
     await browser.close();
     server.close();
     console.log('ok: no JavaScript errors; screenshots in ' + artefactDir);
