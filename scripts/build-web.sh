@@ -11,11 +11,8 @@ set -eu
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build-web/site}")
 obj=$(dirname "$out")/obj
-# What the build needs comes from Debian, installed the way scripts/install.sh installs the rest.
-if ! command -v em++ >/dev/null || ! command -v pyftsubset >/dev/null ||
-    ! python3 -c 'import brotli' 2>/dev/null; then
-    scripts/install.sh --web
-fi
+# What the build needs comes from Debian, installed the way the rest is (nothing when all is there).
+scripts/install.sh --web
 mkdir -p "$out" "$obj"
 # Emscripten's JavaScript passes need Debian's acorn, which a Node.js not from Debian does not
 # look for in /usr/share/nodejs.

@@ -458,6 +458,16 @@ async function scaledToFit() {
     console.log('ok: the picture keeps 3:2 and fits the window with the controls line under it');
 }
 
+// The button asks for full screen from its click (as browsers require) and leaves it again.
+async function fullScreenButton() {
+    for (const want of [true, false]) {
+        await page.locator('#fullscreen').click();
+        await page.waitForFunction((w) => !!document.fullscreenElement === w, want, { timeout: 5000 })
+            .catch(() => fail(`the Full screen button did not ${want ? 'enter' : 'leave'} full screen`));
+    }
+    console.log('ok: the Full screen button enters and leaves full screen');
+}
+
 // On a phone turned sideways the picture fills the screen's height (or width) at 3:2, centred,
 // with the touch controls over it; held upright, the page asks to turn it.
 async function phoneLayout() {
@@ -507,6 +517,21 @@ async function offlineStart(reference) {
     console.log(`ok: offline, a reload starts the game from the service worker's ${cached} files`);
 }
 
+// Leave asks first, ends the game at the second tap, and the notice's button, tapped, plays again.
+async function phoneLeave() {
+    await tapButton('Leave');
+    await sleep(500);
+    await check(!(await page.evaluate(() => document.body.classList.contains('ended'))),
+        'one tap of Leave ended the game');
+    await tapButton('Sure?');
+    await page.waitForFunction(() => document.body.classList.contains('ended'), null,
+                               { timeout: 10000 }).catch(() => fail('a second tap of Leave did not end the game'));
+    await shot('phone-ended');
+    await page.locator('#notice button').tap();
+    await levelStarts();
+    console.log('ok: Leave, tapped twice, ends the game, and Play again starts a new one');
+}
+
 let prefix = '', offline = false;
 async function run(name, fn, ...args) {
     step = name;
@@ -517,6 +542,7 @@ async function main() {
     await new Promise((r) => server.listen(0, '127.0.0.1', r));
     const url = `http://127.0.0.1:${server.address().port}/`;
     const reference = readPpm(referencePpm);
+    const testStarts = Date.now();
 
     step = 'launch';
     // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
@@ -560,9 +586,12 @@ async function main() {
     await run('short-taps', shortTapsTakeGuns);
     await run('backpack', backpackOpens, () => page.keyboard.press('t'));
     await run('end-and-play-again', endAndPlayAgain);
+    await run('full-screen', fullScreenButton);
     await run('scaled-to-fit', scaledToFit);
 
     // A phone held sideways, touch only.
+    const phoneStarts = Date.now();
+    console.log(`desktop checks took ${((phoneStarts - testStarts) / 1000).toFixed(0)} s`);
     prefix = 'phone-';
     await page.context().close();
     await open({ viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
@@ -581,6 +610,8 @@ async function main() {
     await run('phone-backpack', backpackOpens, () => tapButton('Pack'));
     await run('phone-offline', offlineStart, reference);
     await shot('phone-offline');
+    await run('phone-leave', phoneLeave);
+    console.log(`phone checks took ${((Date.now() - phoneStarts) / 1000).toFixed(0)} s`);
 
     step = 'no-javascript-errors';
     await check(problems.length === 0, `${problems.length} JavaScript error(s) on the page`);
