@@ -438,6 +438,8 @@ async function endAndPlayAgain() {
     await check(!(await page.locator('#canvas').isVisible()), 'the ended game\'s last frame still shows');
     const title = await page.title();
     await check(title === 'Dead Acre', `the tab says '${title}' after the end`);
+    const leftOver = await statusText();
+    await check(!/FPS/.test(leftOver), `the status line still says '${leftOver}' after the end`);
     await shot('6-ended');
     console.log(`ok: a right click ends the game and the page says: ${notice.replace(/\s+/g, ' ')}`);
     await page.locator('#notice button').click();
