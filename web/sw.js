@@ -26,7 +26,9 @@ self.addEventListener('fetch', (event) => {
         .then((hit) => hit || fetch(event.request)));
 });
 
-// The page asks a waiting new version to take over when the player starts a new game anyway.
+// The page asks a new version to take over when the player starts a new game anyway; one still
+// installing takes over once its cache is complete.
 self.addEventListener('message', (event) => {
     if (event.data === 'take-over') self.skipWaiting();
 });
+self.addEventListener('activate', (event) => event.waitUntil(self.clients.claim()));
