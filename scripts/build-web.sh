@@ -1,14 +1,18 @@
 #!/bin/sh
 # Builds the browser version with Debian's Emscripten into build-web/site/ (or the folder given):
-# index.html (web/index.html), index.js, index.wasm, index.data (data/ preloaded) and the font, to
-# be served by any static file server, e.g.  python3 -m http.server -d build-web/site 8000
+# index.html and touch.js (web/), index.js, index.wasm, index.data (data/ preloaded), the font cut
+# down to the glyphs the game draws (testFont.woff2), the web app manifest with its icons, and the
+# service worker (sw.js) that keeps the page for offline play. Files that gzip to at least a tenth
+# less also get a .gz beside them, for servers that send those to browsers that accept gzip.
+# Served by any static file server, e.g.  python3 -m http.server -d build-web/site 8000
 # WEB_LINK_FLAGS adds link flags, e.g. --profiling-funcs for function names in stack traces.
 # The game's sources are compiled unchanged; web/ holds everything the browser needs besides.
 set -eu
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build-web/site}")
 obj=$(dirname "$out")/obj
-command -v em++ >/dev/null || { echo "em++ not found: run scripts/install.sh" >&2; exit 1; }
+# What the build needs comes from Debian, installed the way the rest is (nothing when all is there).
+scripts/install.sh --web
 mkdir -p "$out" "$obj"
 # Emscripten's JavaScript passes need Debian's acorn, which a Node.js not from Debian does not
 # look for in /usr/share/nodejs.
@@ -50,6 +54,29 @@ em++ -O2 ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
     -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \
     --preload-file data@/ --exclude-file '*.md' --exclude-file '*.txt' --exclude-file '*.ttf' \
     --use-preload-plugins
-# The browser's SDL_ttf never reads the font file; the page loads it as a web font instead.
-cp web/index.html data/testFont.ttf data/LICENSE-DejaVu.txt "$out/"
-echo "web build: $out"
+# The browser's SDL_ttf never reads the font file; the page loads it as a web font instead. Every
+# text the game draws is printable ASCII, so the font keeps only those glyphs, as WOFF2, which the
+# browser takes compressed.
+pyftsubset data/testFont.ttf --unicodes=U+0020-007E --flavor=woff2 --drop-tables+=FFTM \
+    --output-file="$out/testFont.woff2"
+cp web/index.html web/touch.js web/manifest.webmanifest data/LICENSE-DejaVu.txt "$out/"
+for size in 48 128 256; do
+    cp "packaging/icons/deadacre-$size.png" "$out/icon-$size.png"
+done
+rm -f "$out/testFont.ttf" "$out"/*.gz
+
+# The service worker caches these under a name made from their contents, so a new build replaces
+# the old cache and an unchanged one keeps it.
+cached="index.html touch.js index.js index.wasm index.data testFont.woff2 manifest.webmanifest \
+icon-48.png icon-128.png icon-256.png"
+version=$(cd "$out" && cat $cached | sha256sum | cut -c1-16)
+list=$(printf '"%s", ' $cached)
+sed -e "s/@VERSION@/$version/" -e "s/@FILES@/${list%, }/" web/sw.js >"$out/sw.js"
+
+for f in $cached sw.js; do
+    gzip -9 -n -k -f "$out/$f"
+    if [ $(($(wc -c <"$out/$f.gz") * 10)) -gt $(($(wc -c <"$out/$f") * 9)) ]; then
+        rm "$out/$f.gz"
+    fi
+done
+echo "web build: $out (version $version)"

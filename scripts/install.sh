@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages that are missing: by default only what building and playing the
-# game needs; with --tests also what the tests, the package build and the tools need.
+# game needs; with --web what the browser build needs (Emscripten, and fonttools with Brotli for
+# the web font); with --tests also what the tests, the package build, the tools and the browser
+# build need.
 # Without root it uses sudo; without sudo it prints the command to run as root and fails.
 set -eu
 PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev \
@@ -11,10 +13,19 @@ debhelper dpkg-dev lintian desktop-file-utils appstream"
 TEST_PACKAGES="$TEST_PACKAGES clang-format"
 # The second SDL 1.2 runtime the tests run on, and a window manager for the big-screen run.
 TEST_PACKAGES="$TEST_PACKAGES libsdl1.2-compat matchbox-window-manager"
-# The browser build and its test: Emscripten, and Chromium driven from Node.js (npm).
-TEST_PACKAGES="$TEST_PACKAGES emscripten chromium"
+WEB_PACKAGES="emscripten fonttools python3-brotli"
+# The browser build and its test: Chromium driven from Node.js (npm).
+TEST_PACKAGES="$TEST_PACKAGES $WEB_PACKAGES chromium"
 command -v npm >/dev/null 2>&1 || TEST_PACKAGES="$TEST_PACKAGES npm"
-[ "${1:-}" = "--tests" ] && PACKAGES="$PACKAGES $TEST_PACKAGES"
+case "${1:-}" in
+--tests) PACKAGES="$PACKAGES $TEST_PACKAGES" ;;
+--web) PACKAGES="$WEB_PACKAGES" ;;
+"") ;;
+*)
+    echo "usage: $0 [--web | --tests]" >&2
+    exit 2
+    ;;
+esac
 missing=""
 for p in $PACKAGES; do
     dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

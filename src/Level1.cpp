@@ -148,6 +148,27 @@ void Level1::handleEvents() {
             } else if (event.key.keysym.sym == SDLK_c) {
                 player->useItem("HealthPotion");
             }
+            // A tap shorter than a pass never shows in the held keys; its press does. The same
+            // keys as there, on every layout.
+            switch (event.key.keysym.sym) {
+            case SDLK_1:
+            case SDLK_KP1:
+            case SDLK_AMPERSAND:
+                player->setWeapon(1);
+                break;
+            case SDLK_2:
+            case SDLK_KP2:
+            case SDLK_WORLD_73:
+                player->setWeapon(2);
+                break;
+            case SDLK_3:
+            case SDLK_KP3:
+            case SDLK_QUOTEDBL:
+                player->setWeapon(3);
+                break;
+            default:
+                break;
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {

@@ -194,7 +194,8 @@ TEST_F(PlayThroughWeapons, TakeUziAndFlamethrowerFightAndReadTheHud) {
 }
 
 // The keypad's digits and the AZERTY top row (&, é, ", which SDL reports as SDLK_AMPERSAND,
-// SDLK_WORLD_73 and SDLK_QUOTEDBL) take the same weapons as 1, 2, 3, held like them.
+// SDLK_WORLD_73 and SDLK_QUOTEDBL) take the same weapons as 1, 2, 3, held like them; and every
+// one of them also when tapped between two passes, so that only its press event is seen.
 TEST_F(PlayThroughWeapons, KeypadAndAzertyKeysTakeTheWeapons) {
     walk(SDLK_w, [] { return player->locationY <= 588; });
     walk(SDLK_d, [] { return player->backpack->getWeapon("Glock") != nullptr; });
@@ -212,12 +213,20 @@ TEST_F(PlayThroughWeapons, KeypadAndAzertyKeysTakeTheWeapons) {
         const char* weapon;
     } keys[] = {{SDLK_KP1, "Glock"},       {SDLK_KP2, "Uzi"},      {SDLK_KP3, "Flame"},
                 {SDLK_AMPERSAND, "Glock"}, {SDLK_WORLD_73, "Uzi"}, {SDLK_QUOTEDBL, "Flame"},
-                {SDLK_1, "Glock"}};
-    for (const auto& k : keys) {
-        press(k.key);
-        ASSERT_NE(nullptr, player->weapon) << "key " << k.key;
-        EXPECT_EQ(player->backpack->getWeapon(k.weapon), player->weapon) << "key " << k.key;
-        expectPicture(player->getWeaponPic(), 1020, 20);
+                {SDLK_1, "Glock"},         {SDLK_2, "Uzi"},        {SDLK_3, "Flame"}};
+    for (bool tapped : {false, true}) {
+        for (const auto& k : keys) {
+            if (tapped) {
+                pushKeyDown(k.key); // released again before the pass reads the held keys
+                runPasses(1, 21);
+            } else {
+                press(k.key);
+            }
+            ASSERT_NE(nullptr, player->weapon) << "key " << k.key << (tapped ? " tapped" : "");
+            EXPECT_EQ(player->backpack->getWeapon(k.weapon), player->weapon)
+                << "key " << k.key << (tapped ? " tapped" : "");
+            expectPicture(player->getWeaponPic(), 1020, 20);
+        }
     }
 }
 

@@ -41,6 +41,20 @@ extern "C" int webFlip(SDL_Surface* screen) {
     return status;
 }
 
+// The tab keeps the game's name; what the desktop shows in its title bar ("FPS = ...") goes to the
+// page, which shows it in its status line.
+EM_JS(void, showCaption, (const char* title), {
+    if (Module.onCaption) {
+        Module.onCaption(UTF8ToString(title));
+    }
+});
+
+extern "C" void webSetCaption(const char* title, const char*) {
+    if (title != NULL) {
+        showCaption(title);
+    }
+}
+
 int main(int argc, char** argv) {
     // The row copies and run-length sprites of the desktop write surface memory directly, which a
     // canvas-backed surface never shows; SDL's own blits give the same picture.

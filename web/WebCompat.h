@@ -1,7 +1,8 @@
 // Forced into every game source of the browser build (em++ -include), never into the desktop
 // build. The browser's SDL 1.2 implements SDL_GetKeyState but its headers do not declare it; the
-// level's flip is routed through a function that hands the browser its turn, and blits through
-// one that refuses a missing picture as the desktop SDL does.
+// level's flip is routed through a function that hands the browser its turn, blits through one
+// that refuses a missing picture as the desktop SDL does, and captions to the page's status line,
+// so that the tab keeps the game's name.
 #ifndef WEBCOMPAT_H
 #define WEBCOMPAT_H
 
@@ -15,6 +16,7 @@ Uint8* SDL_GetKeyState(int* numkeys);
 int webFlip(SDL_Surface* screen);
 int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destination,
                  SDL_Rect* destinationArea);
+void webSetCaption(const char* title, const char* icon);
 
 #ifdef __cplusplus
 }
@@ -25,6 +27,7 @@ int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destina
 #define SDLK_WORLD_73 ((SDLKey)0xE9)
 
 #define SDL_Flip webFlip
+#define SDL_WM_SetCaption webSetCaption
 #undef SDL_BlitSurface
 #define SDL_UpperBlit webUpperBlit
 #define SDL_BlitSurface webUpperBlit

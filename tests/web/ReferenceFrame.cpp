@@ -1,8 +1,8 @@
 // Writes the desktop game's opening view of the level as a binary PPM, for the browser test to
 // compare the browser's picture with. Headless on SDL's dummy drivers, with the real set-up and
-// real passes; the pointer rests at (0,0), as in a page that has not seen the mouse yet. The
-// first pass paints the map before the player has placed the camera, so the view every later
-// frame starts from is the second pass's.
+// real passes; the pointer rests in the middle of the picture, where the page puts it until the
+// player's pointer enters. The first pass paints the map before the player has placed the camera,
+// so the view every later frame starts from is the second pass's.
 //
 //   cd data && ../build/web_reference_frame ../build-web/desktop-first-frame.ppm
 #include <SDL/SDL.h>
@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return 1;
     }
+    // SDL's software cursor of the dummy driver would be painted into the frame.
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_WarpMouse(540, 360);
     imageHandler = new ImageLoader();
     camera.x = 0;
     camera.y = 0;

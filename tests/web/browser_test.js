@@ -1,5 +1,7 @@
 // Plays the browser build in Debian's headless Chromium, driven through the DevTools protocol
-// (playwright-core) with real key and mouse events, and judges what the page shows on its canvas.
+// (playwright-core) with real key, mouse and touch events, and judges what the page shows on its
+// canvas: first at a desktop window with keyboard and mouse, then at a phone's screen with touch,
+// where it also plays offline. Each check is one function below, run in order by main().
 //
 //   node tests/web/browser_test.js SITE_DIR REFERENCE_PPM DATA_DIR ARTEFACT_DIR
 //
@@ -30,8 +32,10 @@ const OPENING_OFF_SHARE_TOLERANCE = 0.02;
 // ---------------------------------------------------------------------------------------------
 // A static file server on the loopback address that counts what the page downloads. /data/ is
 // the game's data folder, for the checks' own reference pictures; the page never asks for it.
+// A .gz beside a file is sent in its place to a browser that accepts gzip, as servers do.
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.ttf': 'font/ttf', '.jpg': 'image/jpeg', '.png': 'image/png' };
+                '.ttf': 'font/ttf', '.woff2': 'font/woff2', '.jpg': 'image/jpeg',
+                '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 const served = {};
 const server = http.createServer((req, res) => {
     const url = decodeURIComponent(req.url.split('?')[0]);
@@ -43,14 +47,18 @@ const server = http.createServer((req, res) => {
         res.end();
         return;
     }
-    fs.readFile(file, (err, body) => {
+    const headers = { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' };
+    const gzip = !fromData && /\bgzip\b/.test(req.headers['accept-encoding'] || '') &&
+                 fs.existsSync(file + '.gz');
+    if (gzip) headers['Content-Encoding'] = 'gzip';
+    fs.readFile(gzip ? file + '.gz' : file, (err, body) => {
         if (err) {
             res.writeHead(404);
             res.end();
             return;
         }
         if (!fromData) served[url === '/' ? '/index.html' : url] = body.length;
-        res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+        res.writeHead(200, headers);
         res.end(body);
     });
 });
@@ -207,9 +215,11 @@ async function locate(axis, before) {
     return { moved: found.by, after };
 }
 
-// Holds the walking key until the player stands between lo and hi on the axis, looking where the
-// player got after every hold.
-async function walkTo(axis, target, lo, hi) {
+const holdKey = (key, ms) => page.keyboard.down(key).then(() => sleep(ms)).then(() => page.keyboard.up(key));
+
+// Holds the walking key (through `hold`) until the player stands between lo and hi on the axis,
+// looking where the player got after every hold.
+async function walkTo(axis, target, lo, hi, hold = holdKey) {
     for (let attempt = 0; attempt < 16; attempt++) {
         const pos = axis === 'x' ? wx : wy;
         if (pos >= lo && pos <= hi) return;
@@ -223,9 +233,7 @@ async function walkTo(axis, target, lo, hi) {
         // The pace follows the frame rate, which the machine's load moves: a long way is covered
         // in holds of at most 120 px at the fastest pace seen, the rest in steps measured anew.
         const held = Math.max(Math.min(dist, 120) * Math.min(msPerPixel, fastest) * (dist > 30 ? 0.8 : 1), 30);
-        await page.keyboard.down(key);
-        await sleep(held);
-        await page.keyboard.up(key);
+        await hold(key, held);
         await sleep(120);
         const { moved } = await locate(axis, before);
         if (axis === 'x') wx += moved; else wy += moved;
@@ -241,57 +249,63 @@ async function walkTo(axis, target, lo, hi) {
 }
 
 // ---------------------------------------------------------------------------------------------
-async function main() {
-    await new Promise((r) => server.listen(0, '127.0.0.1', r));
-    const url = `http://127.0.0.1:${server.address().port}/`;
-    const reference = readPpm(referencePpm);
+// Touch, as a phone's screen gives it (Chromium's touch emulation through the DevTools protocol).
+let cdp = null;
+const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points });
 
-    step = 'launch';
-    // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
-    // Playwright starts it with a new, empty profile folder of its own every time.
-    browser = await chromium.launch({
-        executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-    }).catch((e) => fail(`Chromium did not start: ${e.message}`));
-    page = await browser.newPage({ viewport: { width: 1280, height: 900 } });
-    page.on('pageerror', (e) => problems.push(e.stack || e.message));
-    page.on('console', (m) => {
-        if (m.type() === 'error') problems.push(`console: ${m.text()}`);
-    });
-    page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
+// A thumb put down at (x, y) in page pixels, moved by (dx, dy) and lifted after ms.
+async function drag(x, y, dx, dy, ms) {
+    await touch('touchStart', [{ x, y, id: 1 }]);
+    await touch('touchMove', [{ x: x + dx, y: y + dy, id: 1 }]);
+    await sleep(ms);
+    await touch('touchEnd', []);
+}
+// The left stick pushed the way a walking key goes.
+const WAYS = { w: [0, -40], a: [-40, 0], s: [0, 40], d: [40, 0] };
+const holdStick = (key, ms) => drag(170, 250, WAYS[key][0], WAYS[key][1], ms);
+// A touch button, named by its label, tapped and lifted at once (as tapKey below).
+async function tapButton(label) {
+    const b = await page.locator('#touch button', { hasText: label }).boundingBox();
+    await Promise.all([touch('touchStart', [{ x: b.x + b.width / 2, y: b.y + b.height / 2, id: 2 }]),
+                       touch('touchEnd', [])]);
+}
 
-    step = 'page-loads';
-    await page.goto(url);
-    // The level's frame counter sets the first 'FPS = ' caption a second into the level.
-    const loaded = Date.now();
-    for (;;) {
-        const t = await page.title();
-        if (/^FPS = [0-9.]+$/.test(t)) break;
+// ---------------------------------------------------------------------------------------------
+// The checks, each a function run as a step of its own by main().
+const figures = {};
+const statusText = () => page.locator('#status').innerText();
+
+// The level's frame counter sets the first 'FPS = ' caption a second into the level; the page
+// shows it in its status line, and the tab keeps the game's name.
+async function levelStarts() {
+    const started = Date.now();
+    for (let t; !/^FPS = [0-9.]+$/.test(t = await statusText()); await sleep(100)) {
         if (problems.length) await fail('the page reported an error while starting');
-        if (Date.now() - loaded > 60000) await fail(`no 'FPS = ' caption within 60 s (title '${t}')`);
-        await sleep(100);
+        if (Date.now() - started > 60000) await fail(`no 'FPS = ' caption within 60 s (status '${t}')`);
     }
+    const title = await page.title();
+    await check(title === 'Dead Acre', `the tab says '${title}', not 'Dead Acre'`);
     box = await page.locator('#canvas').boundingBox();
+}
 
-    step = 'level-appears';
-    const opening = await frame();
-    await shot('1-level');
-    const same = compare(opening, reference, 0, 0, W, H);
+async function openingView(reference) {
+    const same = compare(await frame(), reference, 0, 0, W, H);
     console.log(`opening view against the desktop's: mean difference ${same.mean.toFixed(2)}, ` +
                 `${(same.off * 100).toFixed(2)}% of pixels off by more than 40`);
     await check(same.mean < OPENING_MEAN_TOLERANCE && same.off < OPENING_OFF_SHARE_TOLERANCE,
         `the page's opening view is not the desktop's (want mean < ${OPENING_MEAN_TOLERANCE}, ` +
         `off share < ${OPENING_OFF_SHARE_TOLERANCE})`);
+    figures.opening_mean = same.mean.toFixed(2);
+}
 
-    step = 'frame-rate';
-    // Frames the page showed over five quiet seconds (nothing reads the canvas meanwhile), and
-    // how much of that time the page's main thread was busy (Chromium's own task clock).
-    // Count and clock are read together in the page, so the protocol's delays do not skew them.
+// Frames the page showed over five quiet seconds (nothing reads the canvas meanwhile), and how
+// much of that time the page's main thread was busy (Chromium's own task clock). Count and clock
+// are read together in the page, so the protocol's delays do not skew them.
+async function frameRate() {
     const reading = () => page.evaluate(() => [Module.framesShown, performance.now()]);
-    const cdp = await page.context().newCDPSession(page);
-    await cdp.send('Performance.enable');
-    const taskSeconds = async () => (await cdp.send('Performance.getMetrics')).metrics
+    const session = await page.context().newCDPSession(page);
+    await session.send('Performance.enable');
+    const taskSeconds = async () => (await session.send('Performance.getMetrics')).metrics
         .find((m) => m.name === 'TaskDuration').value;
     const [count0, time0] = await reading();
     const busy0 = await taskSeconds();
@@ -303,8 +317,11 @@ async function main() {
     console.log(`frames per second over 5 s at the opening view: ${fps.toFixed(1)}; ` +
                 `main thread busy ${(busy * 100).toFixed(0)}% of the time`);
     await check(fps >= 10, `the level showed only ${fps.toFixed(1)} frames a second`);
+    figures.fps = fps.toFixed(1);
+}
 
-    step = 'focus-on-click';
+async function focusOnClick() {
+    await check(!(await page.locator('#touch').isVisible()), 'touch controls on a desktop with a mouse');
     const audioBefore = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
     await page.mouse.move(pageX(px), pageY(py));
     await page.mouse.click(pageX(px), pageY(py));
@@ -313,9 +330,10 @@ async function main() {
     const audioAfter = await page.evaluate(() => SDL.audioContext ? SDL.audioContext.state : 'none');
     await check(audioAfter === 'running', `the game's audio is '${audioAfter}' after a click`);
     console.log(`ok: a click gives the picture the focus; audio ${audioBefore} before it, ${audioAfter} after`);
+}
 
-    step = 'walk-moves-view';
-    // The pointer at (540,360) puts the camera at (0,240) and the player in the middle.
+// The pointer at (540,360) puts the camera at (0,240) and the player in the middle.
+async function walkMovesView(reference) {
     await sleep(200);
     const still = await frame();
     await walkTo('x', 765, 750, 780); // along y 600, under the pistol's pick-up row
@@ -336,53 +354,81 @@ async function main() {
     const pace = paces[Math.floor(paces.length / 2)];
     console.log(`walking pace: ${pace.toFixed(2)} ms/px (median of ${paces.length} walks; desktop 7.0)`);
     await check(Math.abs(pace - 7) < 7 * 0.15, `the page walks at ${pace.toFixed(2)} ms/px, not the desktop's 7`);
-    await walkTo('y', 570, 555, 588); // onto the pistol's row
-    await walkTo('x', 652, 640, 665); // across the pistol
+}
 
-    step = 'pistol-clip-count';
+// Where the weapon in hand shows: its clip count and its picture.
+const clipChanged = (f, g) => compare(f, g, 980, 20, 40, 32).off > 0.02;
+const weaponPictureChanged = (f, g) => compare(f, g, 1020, 20, 60, 45).off > 0.05;
+
+// The pistol, already walked over, taken with `take` and fired with `fire`: the clip count must
+// show and then change.
+async function pistolClipCount(take, fire) {
     const unarmed = await frame();
-    await page.keyboard.down('1'); // the number keys act while held
-    const armed = await waitFor(10, (f) => {
-        const clip = compare(f, unarmed, 980, 20, 40, 32);
-        const pic = compare(f, unarmed, 1020, 20, 60, 45);
-        return clip.off > 0.02 && pic.off > 0.05 && whitePixels(f, 980, 20, 40, 32) >= 15;
-    }, () => 'after walking over the pistol and holding 1, no pistol picture at (1020,20) and ' +
-             'no new white clip count at (980,20)');
-    await page.keyboard.up('1');
-    await shot('3-pistol');
-    await page.mouse.click(pageX(px), pageY(py)); // fire, where the pointer already is
-    await waitFor(5, (f) => compare(f, armed, 980, 20, 40, 32).off > 0.02,
-        () => 'firing the pistol did not change the clip count at (980,20)');
-    await shot('4-fired');
+    await take();
+    const armed = await waitFor(10, (f) => clipChanged(f, unarmed) && weaponPictureChanged(f, unarmed) &&
+                                           whitePixels(f, 980, 20, 40, 32) >= 15,
+        () => 'after walking over the pistol and taking it, no pistol picture at (1020,20) and ' +
+              'no new white clip count at (980,20)');
+    await shot(`${prefix}pistol`);
+    await fire();
+    await waitFor(5, (f) => clipChanged(f, armed), () => 'firing the pistol did not change the clip count at (980,20)');
+    await shot(`${prefix}fired`);
     console.log('ok: the pistol is taken, its clip count shows, and a shot changes it');
+}
 
-    step = 'backpack';
+// A key pressed and released at once: both events are sent without waiting for the first to
+// arrive, so no frame (and no pass of the game) comes between them, the shortest tap there is.
+const tapKey = (key) => Promise.all([page.keyboard.down(key), page.keyboard.up(key)]);
+
+// Taps of 2 and 1 shorter than a frame, once both guns are carried, take them every time (a game
+// that reads only held keys misses nearly all of them).
+async function shortTapsTakeGuns() {
+    await walkTo('y', 480, 470, 490); // up to the submachine gun's row
+    await walkTo('x', 690, 680, 700); // and across it
+    const pistol = await frame();
+    await tapKey('2');
+    const gun = await waitFor(5, (f) => weaponPictureChanged(f, pistol) && clipChanged(f, pistol),
+        () => 'a tap of 2 after walking over the submachine gun did not change the weapon');
+    for (let i = 1; i <= 8; i++) {
+        const [key, want] = i % 2 ? ['1', pistol] : ['2', gun];
+        await tapKey(key);
+        await waitFor(3, (f) => compare(f, want, 1020, 20, 60, 45).mean < 3,
+            () => `tap ${i} after the first, of ${key}, did not take its gun`);
+    }
+    console.log('ok: nine taps of 2 and 1 without a frame between press and release take the guns');
+}
+
+// The backpack panel opens with `toggle` and closes with a second.
+async function backpackOpens(toggle) {
     const panel = await picture('images/HUDImages/backpack.jpg');
-    const closedView = await frame();
-    const closedDiff = compare(closedView, panel, 240, 160, 600, 400, 0, 0);
-    await page.keyboard.press('t');
-    const open = await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean < 12,
-        (f) => `T did not open the backpack panel at (240,160) (mean difference ` +
-               `${compare(f, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}, want < 12; ` +
-               `${closedDiff.mean.toFixed(1)} before T)`);
-    await shot('5-backpack');
-    await page.keyboard.press('t');
-    await waitFor(10, (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean > 30,
-        () => 'a second T did not close the backpack panel');
-    console.log(`ok: T opens the backpack (panel difference ` +
-                `${compare(open, panel, 240, 160, 600, 400, 0, 0).mean.toFixed(1)}) and closes it`);
+    const diff = (f) => compare(f, panel, 240, 160, 600, 400, 0, 0).mean;
+    const closed = diff(await frame());
+    await toggle();
+    const open = await waitFor(10, (f) => diff(f) < 12, (f) => `the backpack panel did not open at ` +
+        `(240,160) (mean difference ${diff(f).toFixed(1)}, want < 12; ${closed.toFixed(1)} before)`);
+    await shot(`${prefix}backpack`);
+    await toggle();
+    await waitFor(10, (f) => diff(f) > 30, () => 'a second toggle did not close the backpack panel');
+    console.log(`ok: the backpack opens (panel difference ${diff(open).toFixed(1)}) and closes`);
+}
 
-    step = 'right-click-ends';
+// A right click ends the game; the page says so, no frame rate is left, and its one button starts
+// a new game.
+async function endAndPlayAgain() {
     await page.mouse.click(pageX(px), pageY(py), { button: 'right' });
     await page.waitForFunction(() => document.body.classList.contains('ended'), null,
                                { timeout: 10000 }).catch(() => fail('the page did not say the game ended after a right click'));
-    const status = await page.locator('#status').innerText();
-    await check(/ended/i.test(status), `the page says '${status}' after the game ended`);
-    await check(await page.locator('#status button').count() === 1, 'no button to play again');
+    const notice = await page.locator('#notice').innerText(), left = await statusText();
+    await check(/ended/i.test(notice) && !/FPS/.test(left) && !(await page.locator('#canvas').isVisible()),
+        `after the end the page says '${notice}', the status line '${left}', or the last frame shows`);
+    await check(await page.locator('#notice button').count() === 1, 'no button to play again');
     await shot('6-ended');
-    console.log(`ok: a right click ends the game and the page says: ${status.replace(/\s+/g, ' ')}`);
+    await page.locator('#notice button').click();
+    await levelStarts();
+    console.log(`ok: a right click ends the game, the page says: ${notice.replace(/\s+/g, ' ')}; its button plays again`);
+}
 
-    step = 'scaled-to-fit';
+async function scaledToFit() {
     for (const [vw, vh] of [[800, 700], [1600, 700]]) {
         await page.setViewportSize({ width: vw, height: vh });
         const b = await page.locator('#canvas').boundingBox();
@@ -393,14 +439,116 @@ async function main() {
             `and the controls line at y ${c.y}: not 3:2, not inside, or not under it`);
     }
     console.log('ok: the picture keeps 3:2 and fits the window with the controls line under it');
+}
+
+// On a phone held sideways the picture fills the screen's height at 3:2, in the middle, under the
+// touch controls; held upright, the page asks to turn it.
+async function phoneLayout() {
+    for (const [vw, vh, upright] of [[390, 844, true], [844, 390, false]]) {
+        await page.setViewportSize({ width: vw, height: vh });
+        await check(await page.locator('#turn').isVisible() === upright,
+            `at ${vw}x${vh} the prompt to turn the phone is ${upright ? 'missing' : 'shown'}`);
+    }
+    const b = await page.locator('#canvas').boundingBox();
+    await check(Math.abs(b.width - 585) < 1 && Math.abs(b.height - 390) < 1 && Math.abs(b.x - 129.5) < 1 &&
+                await page.locator('#touch button', { hasText: 'Pack' }).isVisible(),
+        `in landscape the picture is ${b.width}x${b.height} at ${b.x},${b.y}, not 585x390 in the ` +
+        'middle, or the touch controls are missing');
+    console.log('ok: the phone layout fills the landscape screen, asks to turn when upright');
+}
+
+// The pistol, taken with its button, fired with the right stick, aimed the same way once before
+// without a weapon so that the view under the clip count stays as it is.
+async function phonePistol() {
+    const aim = () => drag(630, 230, 50, 0, 400);
+    await aim();
+    await pistolClipCount(() => tapButton('1'), async () => {
+        await aim();
+        await shot('phone-aiming');
+    });
+}
+
+// After one online visit the service worker has the page: offline, a reload starts the game.
+async function offlineStart() {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    offline = true;
+    await page.context().setOffline(true);
+    await page.reload();
+    await levelStarts();
+    await page.context().setOffline(false);
+    offline = false;
+    console.log('ok: offline, a reload starts the game from the service worker\'s cache');
+}
+
+let prefix = '', offline = false;
+async function run(name, fn, ...args) {
+    step = name;
+    await fn(...args);
+}
+
+async function main() {
+    await new Promise((r) => server.listen(0, '127.0.0.1', r));
+    const url = `http://127.0.0.1:${server.address().port}/`;
+    const reference = readPpm(referencePpm);
+
+    step = 'launch';
+    // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
+    // Playwright starts it with a new, empty profile folder of its own every time.
+    browser = await chromium.launch({
+        executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+        args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+               '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    }).catch((e) => fail(`Chromium did not start: ${e.message}`));
+    const open = async (options) => {
+        const context = await browser.newContext(options);
+        page = await context.newPage();
+        page.on('pageerror', (e) => problems.push(e.stack || e.message));
+        page.on('console', (m) => {
+            if (m.type() === 'error') problems.push(`console: ${m.text()}`);
+        });
+        page.on('requestfailed', (r) => offline || problems.push(`request failed: ${r.url()}`));
+        await page.goto(url);
+    };
+
+    // A desktop window with keyboard and mouse.
+    await open({ viewport: { width: 1280, height: 900 } });
+    await run('level-starts', levelStarts);
+    const download = Object.values(served).reduce((a, b) => a + b, 0);
+    const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
+    await shot('1-level');
+    await run('opening-view', openingView, reference);
+    await run('frame-rate', frameRate);
+    await run('focus-on-click', focusOnClick);
+    await run('walk-moves-view', walkMovesView, reference);
+    await walkTo('y', 570, 555, 588); // onto the pistol's row
+    await walkTo('x', 652, 640, 665); // across the pistol
+    await run('pistol-clip-count', pistolClipCount, () => holdKey('1', 100),
+              () => page.mouse.click(pageX(px), pageY(py)));
+    await run('short-taps', shortTapsTakeGuns);
+    await run('backpack', backpackOpens, () => page.keyboard.press('t'));
+    await run('end-and-play-again', endAndPlayAgain);
+    await run('scaled-to-fit', scaledToFit);
+
+    // A phone held sideways, touch only: walks from the start onto the pistol with the left stick.
+    prefix = 'phone-';
+    await page.context().close();
+    await open({ viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+    cdp = await page.context().newCDPSession(page);
+    await run('phone-layout', phoneLayout);
+    await run('phone-starts', levelStarts);
+    [wx, wy, step] = [540, 600, 'phone-walk'];
+    await walkTo('y', 570, 555, 588, holdStick);
+    await walkTo('x', 700, 690, 710, holdStick);
+    await run('phone-pistol', phonePistol);
+    await run('phone-backpack', backpackOpens, () => tapButton('Pack'));
+    await run('phone-offline', offlineStart);
 
     step = 'no-javascript-errors';
     await check(problems.length === 0, `${problems.length} JavaScript error(s) on the page`);
-    const total = Object.values(served).reduce((a, b) => a + b, 0);
-    const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
-    console.log(`page download: ${total} bytes (${files})`);
+    console.log(`page download: ${download} bytes (${files})`);
+    figures.download_bytes = download;
     fs.writeFileSync(path.join(artefactDir, 'figures.txt'),
-        `download_bytes ${total}\nfps ${fps.toFixed(1)}\nopening_mean ${same.mean.toFixed(2)}\n`);
+        Object.entries(figures).map(([k, v]) => `${k} ${v}\n`).join(''));
     await browser.close();
     server.close();
     console.log('ok: no JavaScript errors; screenshots in ' + artefactDir);
