@@ -30,9 +30,15 @@ extern "C" int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surfa
 // just drawn is shown, input arrives and the loop runs at the display's rate. A hidden tab gets
 // no frames, which pauses the game instead of burning the processor.
 // Module.framesShown counts the frames, for the page and its tests.
+// The count is kept in the frame callback: Asyncify calls this function twice for every frame,
+// once to suspend and once more to resume.
 EM_JS(void, waitForNextFrame, (), {
-    Module.framesShown = (Module.framesShown || 0) + 1;
-    Asyncify.handleSleep(function(wakeUp) { requestAnimationFrame(function() { wakeUp(); }); });
+    Asyncify.handleSleep(function(wakeUp) {
+        requestAnimationFrame(function() {
+            Module.framesShown = (Module.framesShown || 0) + 1;
+            wakeUp();
+        });
+    });
 });
 
 extern "C" int webFlip(SDL_Surface* screen) {
