@@ -227,6 +227,30 @@ TEST_F(LevelLoop, HealthUnderHeldSpaceHasNoLowerLimit) {
     EXPECT_DOUBLE_EQ(-9007199254740005.0, player->getHealth());
 }
 
+// Frames far apart are caught up a millisecond of game time a pass; a stall is not: the game
+// resumes where it stood.
+TEST_F(LevelLoop, FramesCatchUpInMillisecondPassesButAStallIsNotMadeUp) {
+    FrameClock& clock = level->frameClock;
+    holdKey(SDLK_d);
+    level->runFrame();
+    Uint32 start = clock.passTimer.startingTime;
+    double x = player->locationX;
+    FakeClock::advance(42);
+    level->runFrame(); // 42 passes, 1 ms apart: two steps of the player
+    EXPECT_EQ(start + 42, clock.passTimer.startingTime);
+    EXPECT_DOUBLE_EQ(x + 6, player->locationX);
+
+    x = player->locationX;
+    FakeClock::advance(5000);
+    level->runFrame();
+    EXPECT_EQ(start + 43, clock.passTimer.startingTime) << "the stall moved game time on";
+    EXPECT_LE(player->locationX - x, 3) << "more than one step for the stall";
+    FakeClock::advance(21);
+    level->runFrame();
+    EXPECT_EQ(start + 64, clock.passTimer.startingTime) << "the pace after the stall";
+    releaseKey(SDLK_d);
+}
+
 namespace {
 
 // How a frame's real time passes: frames held by --fps (the limiter's waits move the scripted
