@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "PresentationPath.h"
 #include "mainMenu.h"
 
 SDL_Rect camera;
@@ -46,6 +47,7 @@ Game::Game(bool windowed)
     if (exitStatus != 0) {
         return;
     }
+    PresentationPath::choose();
     // Before SDL_Init, so that SDL leaves these signals to the game.
     catchQuitSignals();
     // Sound is brought up on its own: a missing or broken audio device makes sdl12-compat refuse

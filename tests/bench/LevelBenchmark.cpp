@@ -1,13 +1,15 @@
-// Frame benchmark of the real level, in processor time, against floors measured in the same run:
-// the bare frame in plain SDL calls (clear, the map under the camera, flip) and the same bytes
-// written with memset and memcpy, the cheapest way the game itself paints a view. Floor and
-// scenario are measured in turns, so that a change of load on the machine touches both alike.
-// The clock behind every Timer is stepped by a fixed amount per pass, so every run does the same
-// work.
+// Frame benchmark of the real level, in processor time of every thread of the process (and of the
+// X server on X), against floors measured in the same run: the bare frame in plain SDL calls
+// (clear, the map under the camera, flip) and the same bytes written with memset and memcpy, the
+// cheapest way the game itself paints a view. Floor and scenario are measured in turns, so that a
+// change of load on the machine touches both alike. The clock behind every Timer is stepped by a
+// fixed amount per pass, so every run does the same work, except in flame-real, where it moves
+// by what the pass before cost, as the uncapped game's clock does.
 //
 //   build/level_benchmark                       # the table, on SDL's dummy drivers
 //   build/level_benchmark --x11                 # the same on a private Xvfb, X server included
 //   build/level_benchmark --scenario flame --count 2000   # one scenario, untimed (callgrind)
+//   build/level_benchmark --x11 --scenario walking,flame  # only these scenarios in the table
 //   build/level_benchmark --memory              # flamethrower memory after 10k vs 100k passes
 //   build/level_benchmark --plain               # the same table with the game's faster paths off
 //   build/level_benchmark --record FILE         # the same table while every pass is recorded
@@ -44,6 +46,7 @@
 #include "Level1.h"
 #include "ParticleEngine.h"
 #include "Player.h"
+#include "PresentationPath.h"
 #include "Replay.h"
 #include "Uzi.h"
 #include "support/TestSupport.h"
@@ -75,7 +78,24 @@ struct Scenario {
     int warmup;
     std::function<void(Level1&)> prepare;
     std::function<void(Level1&, int)> beforePass;
+    // The clock moves by the processor time the pass before took rather than by kStepMs: how
+    // many particles a flame holds depends on how many passes fit in its lifetime.
+    bool realPace = false;
 };
+
+// Moves the scripted clock before a pass. The game's clock counts whole milliseconds, so at the
+// real pace the fractions are carried over.
+void advanceClock(const Scenario& s, double lastPassMicros) {
+    static double carriedMicros = 0;
+    if (!s.realPace) {
+        FakeClock::advance(kStepMs);
+        return;
+    }
+    carriedMicros += lastPassMicros;
+    Uint32 ms = static_cast<Uint32>(carriedMicros / 1000);
+    FakeClock::advance(ms);
+    carriedMicros -= ms * 1000.0;
+}
 
 void aimAtNearestZombie(Level1& level) {
     if (level.units.empty()) {
@@ -121,17 +141,21 @@ std::vector<Scenario> scenarios() {
                             pushMouseButton(SDL_BUTTON_LEFT, true);
                         }
                     }});
-    list.push_back({"flame", 3000,
-                    [](Level1&) {
-                        player->backpack->weapons[0] = new Flamethrower();
-                        player->setWeapon(3);
-                        warp(300, 200);
-                        pushMouseButton(SDL_BUTTON_LEFT, true);
-                    },
-                    [](Level1&, int pass) {
-                        // Sweep the flame slowly so it reaches the zombies now and then.
-                        warp(250 + (pass / 4) % 300, 200);
-                    }});
+    Scenario flame = {"flame", 3000,
+                      [](Level1&) {
+                          player->backpack->weapons[0] = new Flamethrower();
+                          player->setWeapon(3);
+                          warp(300, 200);
+                          pushMouseButton(SDL_BUTTON_LEFT, true);
+                      },
+                      [](Level1&, int pass) {
+                          // Sweep the flame slowly so it reaches the zombies now and then.
+                          warp(250 + (pass / 4) % 300, 200);
+                      }};
+    list.push_back(flame);
+    flame.name = "flame-real";
+    flame.realPace = true;
+    list.push_back(flame);
     list.push_back({"heavy-hud", 0,
                     [](Level1&) {
                         for (int i = 0; i < 24; i++) {
@@ -175,11 +199,18 @@ Level1* freshLevel() {
     return level;
 }
 
-double threadMicros() {
+double clockMicros(clockid_t clock) {
     timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
 }
+
+// The thread that runs the passes.
+double threadMicros() { return clockMicros(CLOCK_THREAD_CPUTIME_ID); }
+
+// Every thread of the process: sdl12-compat's renderer (Mesa's llvmpipe) and the audio mixer
+// work in threads of their own, and a player pays for them too.
+double processMicros() { return clockMicros(CLOCK_PROCESS_CPUTIME_ID); }
 
 // The X server this run started, if any, and the processor time it has used so far.
 pid_t xServer = 0;
@@ -323,38 +354,44 @@ double percentile99(std::vector<double> v) {
     return v.empty() ? 0 : v[std::min(v.size() - 1, v.size() * 99 / 100)];
 }
 
-// One stretch of passes: processor time per pass, of this thread alone and with the
-// X server's.
+// Processor time per pass over a stretch of passes: every thread of the process in the passes
+// plus the X server, the thread that ran them (over the whole stretch, the scripting of input
+// between passes included), and the X server alone.
 struct Chunk {
-    double gameMicros = 0;
     double totalMicros = 0;
+    double threadMicros = 0;
+    double serverMicros = 0;
 };
 
-template <typename Pass> Chunk timeChunk(int passes, std::vector<double>* perPass, Pass pass) {
-    Chunk c;
-    double server = serverMicros();
-    double game = 0;
+// passTime times one pass and returns the whole process's time it took.
+template <typename Pass> Chunk timeChunk(int passes, Pass passTime) {
+    double server = serverMicros(), thread = threadMicros();
+    double process = 0;
     for (int i = 0; i < passes; i++) {
-        double before = threadMicros();
-        pass(i);
-        double spent = threadMicros() - before;
-        game += spent;
-        if (perPass != NULL) {
-            perPass->push_back(spent);
-        }
+        process += passTime(i);
     }
-    c.gameMicros = game / passes;
-    c.totalMicros = (game + serverMicros() - server) / passes;
+    Chunk c;
+    c.serverMicros = (serverMicros() - server) / passes;
+    c.threadMicros = (threadMicros() - thread) / passes;
+    c.totalMicros = process / passes + c.serverMicros;
     return c;
 }
 
 struct Result {
-    std::vector<double> micros;                         // per repetition, per pass
+    std::vector<Chunk> turns;                           // per repetition, per pass
     std::map<std::string, std::vector<double>> against; // floor / scenario per repetition
-    std::vector<double> passMicros;                     // every timed pass (this thread)
+    std::vector<double> passMicros;                     // every timed pass (whole process)
     size_t liveProjectiles = 0;
     long peakKb = 0;
 };
+
+double medianOf(const std::vector<Chunk>& turns, double Chunk::*field) {
+    std::vector<double> values;
+    for (const Chunk& c : turns) {
+        values.push_back(c.*field);
+    }
+    return median(values);
+}
 
 // Floors and the scenario in turns on one level. Painting a floor on the screen
 // goes behind the loader's back, so the level is told and gets one untimed pass to
@@ -366,42 +403,40 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
     Level1* level = freshLevel();
     s.prepare(*level);
     int pass = 0;
-    auto step = [&](bool timed) {
-        FakeClock::advance(kStepMs);
+    double lastPass = 0;
+    // Only the passes themselves are timed, not the scripting of input between them.
+    auto step = [&](int) {
+        advanceClock(s, lastPass);
         s.beforePass(*level, pass++);
-        if (!timed) {
-            level->runPass();
-            return 0.0;
-        }
-        double before = threadMicros();
+        double before = processMicros();
         level->runPass();
-        return threadMicros() - before;
+        lastPass = processMicros() - before;
+        return lastPass;
     };
     for (int i = 0; i < s.warmup + 200; i++) {
-        step(false);
+        step(i);
     }
-    bool withServer = xServer != 0;
     for (int rep = 0; rep < reps; rep++) {
         std::map<std::string, double> floorCost;
         for (const Floor& f : floors) {
-            Chunk c = timeChunk(floorPasses, NULL, [&](int) { f.frame(); });
-            floorCost[f.name] = withServer ? c.totalMicros : c.gameMicros;
+            Chunk c = timeChunk(floorPasses, [&](int) {
+                double before = processMicros();
+                f.frame();
+                return processMicros() - before;
+            });
+            floorCost[f.name] = c.totalMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
         FastDrawing::forgetPaintedAreas();
-        step(false);
-        double server = serverMicros(), game = 0;
-        for (int i = 0; i < passes; i++) {
-            // Only the passes themselves are timed, not the scripting of input
-            // between them.
-            double spent = step(true);
-            game += spent;
+        step(0);
+        Chunk c = timeChunk(passes, [&](int i) {
+            double spent = step(i);
             r.passMicros.push_back(spent);
-        }
-        double perPass = (game + (withServer ? serverMicros() - server : 0)) / passes;
-        r.micros.push_back(perPass);
+            return spent;
+        });
+        r.turns.push_back(c);
         for (const Floor& f : floors) {
-            r.against[f.name].push_back(floorCost[f.name] / perPass);
+            r.against[f.name].push_back(floorCost[f.name] / c.totalMicros);
         }
     }
     r.liveProjectiles = particleEngine->projectiles.size();
@@ -413,10 +448,13 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
 void runUntimed(const Scenario& s, int passes) {
     Level1* level = freshLevel();
     s.prepare(*level);
+    double lastPass = 0;
     for (int i = 0; i < s.warmup + passes; i++) {
-        FakeClock::advance(kStepMs);
+        advanceClock(s, lastPass);
         s.beforePass(*level, i);
+        double before = processMicros();
         level->runPass();
+        lastPass = processMicros() - before;
     }
     testsupport::endLevel(level);
 }
@@ -456,10 +494,13 @@ int displayCheck(const std::string& frameBufferFile, int passes) {
         s.prepare(*level);
         int still = 0, differing = 0, firstDiffering = -1;
         SDL_Rect last = camera;
+        double lastPass = 0;
         for (int i = 0; i < s.warmup / 10 + passes; i++) {
-            FakeClock::advance(kStepMs);
+            advanceClock(s, lastPass);
             s.beforePass(*level, i);
+            double before = processMicros();
             level->runPass();
+            lastPass = processMicros() - before;
             still += camera.x == last.x && camera.y == last.y;
             last = camera;
             bool same = true;
@@ -486,6 +527,31 @@ int displayCheck(const std::string& frameBufferFile, int passes) {
     }
     munmap(const_cast<Uint8*>(file), static_cast<size_t>(info.st_size));
     return failures == 0 ? 0 : 1;
+}
+
+// The machine's memory speed, so that a reader can tell a faster game from a faster machine: the
+// libc floor is mostly one screen's copy. Median of five rounds, processor time.
+void printMemcpyBandwidth() {
+    static volatile char copied = 0; // read back, so that no copy can be left out
+    const size_t sizes[2] = {1080 * 720 * 4, 64 << 20};
+    printf("memcpy, this machine:");
+    for (size_t size : sizes) {
+        std::vector<char> from(size, 1), to(size, 0);
+        int copies = static_cast<int>(std::max<size_t>(1, (256u << 20) / size));
+        std::vector<double> rates;
+        for (int round = 0; round < 5; round++) {
+            double before = processMicros();
+            for (int i = 0; i < copies; i++) {
+                from[i % size]++; // each copy differs from the one before
+                memcpy(to.data(), from.data(), size);
+            }
+            rates.push_back(static_cast<double>(size) * copies / (processMicros() - before) / 1e3);
+        }
+        printf(" %.1f GB/s in %.1f MB blocks%s", median(rates), size / 1048576.0,
+               size == sizes[0] ? " (one screen)," : "");
+        copied = copied + to[size - 1];
+    }
+    printf("\n");
 }
 
 int memoryCheck() {
@@ -552,8 +618,8 @@ int main(int argc, char** argv) {
             record = argv[++i]; // what recording a game costs
         } else {
             fprintf(stderr,
-                    "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario NAME "
-                    "[--count N]] "
+                    "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario "
+                    "NAME[,NAME...] | --scenario NAME --count N] "
                     "[--memory] [--plain] [--record FILE]\n",
                     argv[0]);
             return 2;
@@ -564,6 +630,8 @@ int main(int argc, char** argv) {
         passes = checkDisplay ? 400 : x11 ? 2000 : 500;
     }
     testsupport::chooseDummyDrivers();
+    // The presentation the game itself would choose, unless the environment names one.
+    bool chosen = PresentationPath::choose();
     char screenDir[] = "/tmp/level-benchmark-XXXXXX";
     std::string frameBufferDir;
     if (checkDisplay) {
@@ -588,7 +656,9 @@ int main(int argc, char** argv) {
     // screen, would turn the faster repaint of a still view off.
     SDL_ShowCursor(SDL_DISABLE);
     const SDL_version* runtime = SDL_Linked_Version();
-    printf("SDL runtime %d.%d.%d\n", runtime->major, runtime->minor, runtime->patch);
+    printf("SDL runtime %d.%d.%d, presentation %s%s\n", runtime->major, runtime->minor,
+           runtime->patch, PresentationPath::describe().c_str(),
+           chosen ? " (the game's choice)" : "");
     srand(1);
     if (record != nullptr && !Replay::startRecording(record, FakeClock::read)) {
         fprintf(stderr, "%s\n", Replay::error().c_str());
@@ -615,23 +685,31 @@ int main(int argc, char** argv) {
             floors = {{"sdl", sdlFrame}, {"libc", libcFrame}};
         }
         const char* cost = x11 ? "game+X us" : "cpu us";
-        printf("%s, %d passes x %d turns per scenario, processor time%s\n",
-               x11 ? "Xvfb" : "dummy driver", passes, reps, x11 ? " of game and X server" : "");
-        printf("%-10s %9s %10s %9s", "scenario", cost, "passes/s", "p99 us");
+        printf("%s, %d passes x %d turns per scenario, processor time of every thread%s\n",
+               x11 ? "Xvfb" : "dummy driver", passes, reps, x11 ? " and of the X server" : "");
+        printf("%-10s %9s %10s %9s", "scenario", cost, "passes/s", "thread us");
+        if (x11) {
+            printf(" %9s", "X us");
+        }
+        printf(" %9s", "p99 us");
         for (const Floor& f : floors) {
             printf(" %9s", (x11 && f.name == "flip" ? "/flip" : f.name + "/it").c_str());
         }
         printf(" %8s %9s\n", "peak MB", "live proj");
         std::map<std::string, std::vector<double>> floorMicros;
         for (const Scenario& s : scenarios()) {
-            if (!only.empty() && s.name != only) {
+            if (!only.empty() && ("," + only + ",").find("," + s.name + ",") == std::string::npos) {
                 continue;
             }
             Result r =
                 runInterleaved(s, floors, passes, std::max(50, passes / 4), reps, &floorMicros);
-            double micros = median(r.micros);
+            double micros = medianOf(r.turns, &Chunk::totalMicros);
             printf("%-10s %9.1f %10.0f %9.1f", s.name.c_str(), micros, 1e6 / micros,
-                   percentile99(r.passMicros));
+                   medianOf(r.turns, &Chunk::threadMicros));
+            if (x11) {
+                printf(" %9.1f", medianOf(r.turns, &Chunk::serverMicros));
+            }
+            printf(" %9.1f", percentile99(r.passMicros));
             for (const Floor& f : floors) {
                 // Against the flip the cost is stated as a share of it; against the others as
                 // how many of the scenario's passes fit in one floor frame.
@@ -647,6 +725,8 @@ int main(int argc, char** argv) {
         }
         printf("peak resident since start: %.1f MB\n", peakSinceStartKb() / 1024.0);
         SDL_FreeSurface(floorMap);
+        // After the peak is read: the copies' buffers would raise it.
+        printMemcpyBandwidth();
     }
     Replay::stop();
     testsupport::stopSdl();
