@@ -14,6 +14,8 @@
 //   build/level_benchmark --plain               # the same table with the game's faster paths off
 //   build/level_benchmark --record FILE         # the same table while every pass is recorded
 //   build/level_benchmark --check-display       # Xvfb's screen against the surface, every pass
+//   build/level_benchmark --x11 --paced 60      # the game's own loop on the real clock at --fps
+//                                               # 60: share of a core, game and X server
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
@@ -459,6 +461,40 @@ void runUntimed(const Scenario& s, int passes) {
     testsupport::endLevel(level);
 }
 
+// The game's own loop (Level1::runFrame) on the real clock, with the frame limiter at fps, for
+// seconds of each scenario: the processor time of every thread (and of the X server) as a share
+// of the time that passed, and the frames shown. The scenario scripts each frame.
+void runPaced(const std::string& only, int fps, double seconds) {
+    printf("the game's loop at --fps %d on the real clock, %.0f s per scenario\n", fps, seconds);
+    printf("%-10s %8s %8s %8s %9s\n", "scenario", "game %", "X %", "total %", "frames/s");
+    Level1::chosenFPS = fps;
+    for (const Scenario& s : scenarios()) {
+        if ((only.empty() && s.realPace) ||
+            (!only.empty() && ("," + only + ",").find("," + s.name + ",") == std::string::npos)) {
+            continue;
+        }
+        Timer::setClock(nullptr);
+        Level1* level = freshLevel();
+        s.prepare(*level);
+        double wall0 = clockMicros(CLOCK_MONOTONIC), game0 = processMicros();
+        double server0 = serverMicros();
+        int frames = 0;
+        while (clockMicros(CLOCK_MONOTONIC) - wall0 < seconds * 1e6) {
+            s.beforePass(*level, frames++);
+            level->runFrame();
+        }
+        double wall = clockMicros(CLOCK_MONOTONIC) - wall0;
+        double game = (processMicros() - game0) / wall * 100;
+        double server = (serverMicros() - server0) / wall * 100;
+        printf("%-10s %8.1f %8.1f %8.1f %9.1f\n", s.name.c_str(), game, server, game + server,
+               frames / (wall / 1e6));
+        fflush(stdout);
+        testsupport::endLevel(level);
+        Timer::setClock(FakeClock::read);
+    }
+    Level1::chosenFPS = 6000;
+}
+
 // Plays every scenario on the X server and after every pass compares what the server shows (its
 // screen file) with the game's own surface: what the partial updates leave out would show here.
 int displayCheck(const std::string& frameBufferFile, int passes) {
@@ -594,7 +630,7 @@ int main(int argc, char** argv) {
     std::string only;
     int count = 0;
     bool memory = false, x11 = false, checkDisplay = false;
-    int passes = 0, reps = 7;
+    int passes = 0, reps = 7, paced = 0;
     const char* record = nullptr;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
@@ -606,6 +642,8 @@ int main(int argc, char** argv) {
             passes = atoi(argv[++i]);
         } else if (arg == "--reps" && i + 1 < argc) {
             reps = atoi(argv[++i]);
+        } else if (arg == "--paced" && i + 1 < argc) {
+            paced = atoi(argv[++i]);
         } else if (arg == "--memory") {
             memory = true;
         } else if (arg == "--x11") {
@@ -620,7 +658,7 @@ int main(int argc, char** argv) {
             fprintf(stderr,
                     "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario "
                     "NAME[,NAME...] | --scenario NAME --count N] "
-                    "[--memory] [--plain] [--record FILE]\n",
+                    "[--memory] [--plain] [--record FILE] [--paced FPS]\n",
                     argv[0]);
             return 2;
         }
@@ -670,6 +708,8 @@ int main(int argc, char** argv) {
         status = displayCheck(frameBufferDir + "/Xvfb_screen0", passes);
     } else if (memory) {
         status = memoryCheck();
+    } else if (paced > 0) {
+        runPaced(only, paced, 5);
     } else if (count > 0) {
         for (const Scenario& s : scenarios()) {
             if (s.name == only) {
