@@ -17,6 +17,7 @@
 #include "Backpack.h"
 #include "Globals.h"
 #include "HUD.h"
+#include "ImageLoader.h"
 #include "Item.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
@@ -151,25 +152,7 @@ struct Hash {
     }
 };
 
-// What a path is when it is not a regular file, for messages; null when it is one.
-const char* notAFile(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return nullptr;
-    }
-    if (S_ISDIR(mode)) {
-        return "it is a folder, not a file";
-    }
-    if (S_ISFIFO(mode)) {
-        return "it is a pipe, not a file";
-    }
-    if (S_ISSOCK(mode)) {
-        return "it is a socket, not a file";
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return "it is a device, not a file";
-    }
-    return "it is not a regular file";
-}
+const char* notAFile(mode_t mode) { return ImageLoader::notAFile(mode); }
 
 // The temporary file goes, and whatever was at the path before stays.
 void dropTemporary() {
@@ -338,9 +321,10 @@ bool beginStream(bool checkData) {
     }
     Recording::Stream::Next first = s.stream->next();
     if (first != Recording::Stream::SET_UP) {
-        s.error = !s.readError.empty()                  ? s.readError
-                  : first == Recording::Stream::BAD ? s.stream->error()
-                                                    : "the recording ends before the level was set up";
+        s.error = !s.readError.empty() ? s.readError
+                  : first == Recording::Stream::BAD
+                      ? s.stream->error()
+                      : "the recording ends before the level was set up";
         return false;
     }
     const Recording::Header& header = s.stream->header();

@@ -215,7 +215,8 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
     };
     std::vector<Case> cases = {
         {"magic", [](std::vector<Uint8>& b) { b[0] = 'X'; }, "wrong magic"},
-        {"newer format", [](std::vector<Uint8>& b) { b[8] = Recording::FORMAT_VERSION + 1; }, "newer than this game reads"},
+        {"newer format", [](std::vector<Uint8>& b) { b[8] = Recording::FORMAT_VERSION + 1; },
+         "newer than this game reads"},
         {"format 0", [](std::vector<Uint8>& b) { b[8] = 0; }, "format 0"},
         {"clock count beyond the pass", [&](std::vector<Uint8>& b) { b[clockCount] = 0x7f; },
          "clock reading count 127 is more than the pass holds"},
