@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "FastDrawing.h"
+#include "Globals.h"
 
 ImageLoader::ImageLoader() {}
 
@@ -91,7 +92,9 @@ void ImageLoader::reportFailure(const std::string& path, const std::string& why,
 }
 
 SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
-    if (failed.count(filename) != 0) {
+    // Once a quit signal has come the game is on its way out: the level's set-up must not spend
+    // another half second decoding pictures nobody will see.
+    if (failed.count(filename) != 0 || quitSignal) {
         return NULL;
     }
 #ifdef __EMSCRIPTEN__
