@@ -1,8 +1,9 @@
 #!/bin/sh
 # The game's command line, on the real binary: --help and --version answer and exit 0 without
 # opening anything; an unknown option, an --fps outside 1..6000 or recording options that do not
-# go together print the usage to stderr and exit 2; no option asks for the full screen, --windowed for a 1080x720 window; --fps 60 holds
-# the level to about 60 passes a second while the default never waits. The build tree's launcher
+# go together print the usage to stderr and exit 2; no option asks for the full screen,
+# --windowed for a 1080x720 window; --fps 60 holds the level to about 60 passes a second while
+# the default never waits. The build tree's launcher
 # runs the game in its data folder from anywhere. Headless, on SDL's dummy drivers.
 #
 # usage: command_line.sh <game binary> <build-tree launcher> <caption spy> <data folder> <version>
