@@ -443,7 +443,9 @@ Recording::Parsed Recording::parse(const std::vector<Uint8>& bytes) {
     size_t at = 0;
     Stream stream([&](Uint8* to, size_t n) {
         size_t take = std::min(n, bytes.size() - at);
-        std::memcpy(to, bytes.data() + at, take);
+        if (take > 0) {
+            std::memcpy(to, bytes.data() + at, take);
+        }
         at += take;
         return take;
     });

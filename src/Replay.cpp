@@ -275,7 +275,9 @@ void printHex(const char* label, Uint64 v) {
 
 size_t readMemory(Uint8* to, size_t n) {
     size_t take = std::min(n, s.bytes.size() - s.bytesRead);
-    std::memcpy(to, s.bytes.data() + s.bytesRead, take);
+    if (take > 0) {
+        std::memcpy(to, s.bytes.data() + s.bytesRead, take);
+    }
     s.bytesRead += take;
     return take;
 }
