@@ -134,7 +134,7 @@ fi
 # the passes written before play back.
 (
     trap '' XFSZ
-    ulimit -f 8
+    ulimit -f 2
     LD_PRELOAD=$script INPUT_SCRIPT=walk INPUT_SCRIPT_PASS_MS=2 SDL_VIDEODRIVER=dummy \
         SDL_AUDIODRIVER=dummy exec timeout --preserve-status -s TERM 3 "$game" --record "$work/full.dacrec"
 ) >/dev/null 2>"$work/full.err"
