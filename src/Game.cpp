@@ -23,7 +23,9 @@ static void noteQuitSignal(int signalNumber) { quitSignal = signalNumber; }
 // Xlib. The game's handler only notes the signal; the level ends at its next pass as on a window
 // close, and everything is released on the way out. A signal already ignored when the game
 // starts (nohup, a background job) stays ignored; crash signals keep their default action.
-static void catchQuitSignals() {
+// No SA_RESTART: a call that can wait forever (reading a pipe, waiting on a device) must give up
+// with EINTR when a signal comes, or nothing could end the game while it waits.
+void Game::catchQuitSignals() {
     const int quitSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
     for (int signalNumber : quitSignals) {
         struct sigaction action;
@@ -33,7 +35,7 @@ static void catchQuitSignals() {
         std::memset(&action, 0, sizeof action);
         action.sa_handler = noteQuitSignal;
         sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
+        action.sa_flags = 0;
         sigaction(signalNumber, &action, NULL);
     }
 }
@@ -48,7 +50,8 @@ Game::Game(bool windowed)
         return;
     }
     PresentationPath::choose();
-    // Before SDL_Init, so that SDL leaves these signals to the game.
+    // Before SDL_Init, so that SDL leaves these signals to the game (main has done it already;
+    // this is for code that brings the game up without main).
     catchQuitSignals();
     // Sound is brought up on its own: a missing or broken audio device makes sdl12-compat refuse
     // the whole of SDL_Init, and the game plays silently without one.

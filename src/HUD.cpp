@@ -11,7 +11,7 @@ HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
     imageHandler = input1;
     player = inputPlayer;
     message = NULL;
-    font = TTF_OpenFont("testFont.ttf", 28);
+    font = Text::openFont(28);
     textColor.r = 255;
     textColor.g = 255;
     textColor.b = 255;
@@ -62,7 +62,7 @@ void HUD::renderNumber(NumberSlot slot) {
         message = numberCache[slot];
         return;
     }
-    message = font != NULL ? TTF_RenderText_Solid(font, text.c_str(), textColor) : NULL;
+    message = Text::renderSolid(font, text, textColor);
     if (FastDrawing::enabled) {
         SDL_FreeSurface(numberCache[slot]);
         numberCache[slot] = message;

@@ -1,6 +1,8 @@
 #include "Recording.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -257,103 +259,217 @@ bool Recording::keepsEvent(Uint8 type) {
            type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP || type == SDL_QUIT;
 }
 
+Recording::Stream::Stream(Source source) : source_(std::move(source)), buffer_(1 << 16) {}
+
+bool Recording::Stream::byte(Uint8* out) {
+    if (at_ == filled_) {
+        at_ = 0;
+        filled_ = source_(buffer_.data(), buffer_.size());
+        if (filled_ == 0) {
+            return false;
+        }
+    }
+    *out = buffer_[at_++];
+    consumed_++;
+    return true;
+}
+
+int Recording::Stream::varint(Uint32* out) {
+    Uint64 v = 0;
+    for (int shift = 0; shift < 35; shift += 7) {
+        Uint8 b = 0;
+        if (!byte(&b)) {
+            return 0;
+        }
+        v |= static_cast<Uint64>(b & 0x7f) << shift;
+        if (!(b & 0x80)) {
+            if (v > 0xffffffffu) {
+                return -1;
+            }
+            *out = static_cast<Uint32>(v);
+            return 1;
+        }
+    }
+    return -1;
+}
+
+bool Recording::Stream::bytes(size_t n, std::vector<Uint8>* out) {
+    out->resize(n);
+    size_t got = 0;
+    while (got < n) {
+        if (at_ == filled_) {
+            Uint8 first = 0;
+            if (!byte(&first)) {
+                return false;
+            }
+            (*out)[got++] = first;
+            continue;
+        }
+        size_t take = std::min(n - got, filled_ - at_);
+        std::memcpy(out->data() + got, buffer_.data() + at_, take);
+        at_ += take;
+        consumed_ += take;
+        got += take;
+    }
+    return true;
+}
+
+Recording::Stream::Next Recording::Stream::bad(const std::string& why) {
+    error_ = why;
+    done_ = true;
+    return BAD;
+}
+
+bool Recording::Stream::readHeader() {
+    std::vector<Uint8> head;
+    if (!bytes(sizeof(MAGIC), &head) || std::memcmp(head.data(), MAGIC, sizeof(MAGIC)) != 0) {
+        error_ = "not a Dead Acre recording (wrong magic)";
+        return false;
+    }
+    bool whole = bytes(3, &head);
+    header_.formatVersion = static_cast<Uint16>(head[0] | head[1] << 8);
+    if (whole && header_.formatVersion > FORMAT_VERSION) {
+        error_ = "recording format " + std::to_string(header_.formatVersion) +
+                 " is newer than this game reads (" + std::to_string(FORMAT_VERSION) + ")";
+        return false;
+    }
+    if (whole && header_.formatVersion == 0) {
+        error_ = "recording format 0 does not exist";
+        return false;
+    }
+    size_t versionLength = head[2];
+    if (whole && versionLength > MAX_VERSION_TEXT) {
+        error_ = "the game version text is too long";
+        return false;
+    }
+    if (whole && bytes(versionLength + 12, &head)) {
+        header_.gameVersion.assign(reinterpret_cast<const char*>(head.data()), versionLength);
+        Reader r(head.data(), versionLength, head.size());
+        header_.dataChecksum = r.uint(8);
+        header_.seed = static_cast<Uint32>(r.uint(4));
+        return true;
+    }
+    error_ = "the header is cut short";
+    return false;
+}
+
+Recording::Stream::Next Recording::Stream::next() {
+    if (done_) {
+        return error_.empty() ? CUT : BAD;
+    }
+    repeated_ = false;
+    Uint64 chunkStart = consumed_;
+    Uint8 tag = 0;
+    if (!byte(&tag)) {
+        done_ = true;
+        return CUT;
+    }
+    if (tag == 'E') {
+        std::vector<Uint8> end;
+        if (!bytes(20, &end)) {
+            done_ = true;
+            return CUT; // cut short inside the closing record: the passes are all there
+        }
+        Reader r(end.data(), 0, end.size());
+        Uint32 counted = static_cast<Uint32>(r.uint(4));
+        finalState_ = r.uint(8);
+        finalFrame_ = r.uint(8);
+        if (!setUpSeen_) {
+            return bad("the closing record comes before the level's set-up");
+        }
+        if (counted != passes_) {
+            return bad("the closing record counts " + std::to_string(counted) +
+                       " passes, the file holds " + std::to_string(passes_));
+        }
+        Uint8 extra = 0;
+        if (byte(&extra)) {
+            return bad("data follows the closing record");
+        }
+        done_ = true;
+        return END;
+    }
+    if (tag == 'R' && header_.formatVersion >= 2) {
+        if (!lastWasPass_) {
+            return bad("a repeated pass comes before any pass");
+        }
+        passes_++;
+        repeated_ = true;
+        chunkOffset_ = lastPassOffset_;
+        return PASS;
+    }
+    if (tag != 'S' && tag != 'P') {
+        return bad("unknown record type " + std::to_string(tag) + " after pass " +
+                   std::to_string(passes_));
+    }
+    if ((tag == 'S') == setUpSeen_) {
+        return bad(tag == 'S' ? "a second set-up record after pass " + std::to_string(passes_)
+                              : "a pass comes before the level's set-up");
+    }
+    Uint32 length = 0;
+    int got = varint(&length);
+    if (got == 0) {
+        done_ = true;
+        return CUT; // the length itself was cut off
+    }
+    if (got < 0) {
+        return bad("unreadable record length after pass " + std::to_string(passes_));
+    }
+    std::string where =
+        tag == 'S' ? std::string("level set-up") : "pass " + std::to_string(passes_ + 1);
+    if (length > MAX_CHUNK_BYTES) {
+        return bad(where + ": " + std::to_string(length) + " bytes long, more than any pass");
+    }
+    if (!bytes(length, &payload_)) {
+        done_ = true;
+        return CUT; // the game stopped while writing this pass
+    }
+    std::string why;
+    if (!decodePayload(payload_.data(), 0, payload_.size(), &pass_, &why)) {
+        return bad(where + ": " + why);
+    }
+    chunkOffset_ = chunkStart;
+    if (tag == 'S') {
+        setUpSeen_ = true;
+        return SET_UP;
+    }
+    passes_++;
+    lastWasPass_ = true;
+    lastPassOffset_ = chunkStart;
+    return PASS;
+}
+
 Recording::Parsed Recording::parse(const std::vector<Uint8>& bytes) {
     Parsed p;
-    if (bytes.size() > MAX_FILE_BYTES) {
-        p.error =
-            "the file is larger than any recording (" + std::to_string(bytes.size()) + " bytes)";
+    size_t at = 0;
+    Stream stream([&](Uint8* to, size_t n) {
+        size_t take = std::min(n, bytes.size() - at);
+        if (take > 0) {
+            std::memcpy(to, bytes.data() + at, take);
+        }
+        at += take;
+        return take;
+    });
+    if (!stream.readHeader()) {
+        p.error = stream.error();
         return p;
     }
-    Reader r(bytes.data(), 0, bytes.size());
-    if (bytes.size() < sizeof(MAGIC) || std::memcmp(bytes.data(), MAGIC, sizeof(MAGIC)) != 0) {
-        p.error = "not a Dead Acre recording (wrong magic)";
-        return p;
-    }
-    r.take(sizeof(MAGIC));
-    p.header.formatVersion = r.u16();
-    if (r.ok && p.header.formatVersion > FORMAT_VERSION) {
-        p.error = "recording format " + std::to_string(p.header.formatVersion) +
-                  " is newer than this game reads (" + std::to_string(FORMAT_VERSION) + ")";
-        return p;
-    }
-    if (r.ok && p.header.formatVersion == 0) {
-        p.error = "recording format 0 does not exist";
-        return p;
-    }
-    size_t versionLength = r.u8();
-    if (r.ok && versionLength > MAX_VERSION_TEXT) {
-        p.error = "the game version text is too long";
-        return p;
-    }
-    if (r.ok && r.left() >= versionLength) {
-        p.header.gameVersion.assign(reinterpret_cast<const char*>(bytes.data() + r.pos),
-                                    versionLength);
-    }
-    r.take(versionLength);
-    p.header.dataChecksum = r.uint(8);
-    p.header.seed = static_cast<Uint32>(r.uint(4));
-    if (!r.ok) {
-        p.error = "the header is cut short";
-        return p;
-    }
-
-    Pass scratch;
-    std::string why;
-    while (r.left() > 0) {
-        size_t chunkStart = r.pos;
-        Uint8 tag = r.u8();
-        if (tag == 'E') {
-            Uint32 passes = static_cast<Uint32>(r.uint(4));
-            p.finalState = r.uint(8);
-            p.finalFrame = r.uint(8);
-            if (!r.ok) {
-                break; // cut short inside the closing record: the passes are all there
-            }
-            if (p.chunks.empty()) {
-                p.error = "the closing record comes before the level's set-up";
-                return p;
-            }
-            if (passes != p.passes()) {
-                p.error = "the closing record counts " + std::to_string(passes) +
-                          " passes, the file holds " + std::to_string(p.passes());
-                return p;
-            }
-            if (r.left() != 0) {
-                p.error = "data follows the closing record";
-                return p;
-            }
+    p.header = stream.header();
+    while (true) {
+        Stream::Next next = stream.next();
+        if (next == Stream::SET_UP || next == Stream::PASS) {
+            p.chunks.push_back(static_cast<size_t>(stream.chunkOffset()));
+            continue;
+        }
+        if (next == Stream::BAD) {
+            p.error = stream.error();
+            return p;
+        }
+        if (next == Stream::END) {
             p.complete = true;
-            break;
+            p.finalState = stream.finalState();
+            p.finalFrame = stream.finalFrame();
         }
-        if (tag != 'S' && tag != 'P') {
-            p.error = "unknown record type " + std::to_string(tag) + " after pass " +
-                      std::to_string(p.passes());
-            return p;
-        }
-        if ((tag == 'S') != p.chunks.empty()) {
-            p.error = tag == 'S' ? "a second set-up record after pass " + std::to_string(p.passes())
-                                 : "a pass comes before the level's set-up";
-            return p;
-        }
-        Uint32 length = 0;
-        if (!r.varint(&length)) {
-            if (r.pos >= bytes.size()) {
-                break; // the length itself was cut off
-            }
-            p.error = "unreadable record length after pass " + std::to_string(p.passes());
-            return p;
-        }
-        if (length > r.left()) {
-            break; // the game stopped while writing this pass
-        }
-        if (!decodePayload(bytes.data(), r.pos, r.pos + length, &scratch, &why)) {
-            p.error = (p.chunks.empty() ? std::string("level set-up")
-                                        : "pass " + std::to_string(p.passes() + 1)) +
-                      ": " + why;
-            return p;
-        }
-        p.chunks.push_back(chunkStart);
-        r.take(length);
+        break;
     }
     p.ok = true;
     return p;
@@ -381,59 +497,70 @@ void Recording::encodeHeader(const Header& header, std::vector<Uint8>* out) {
     putUint(out, header.seed, 4);
 }
 
-void Recording::encodeChunk(char tag, const Pass& pass, std::vector<Uint8>* out) {
-    std::vector<Uint8> body;
-    putVarint(&body, static_cast<Uint32>(pass.clock.size()));
+void Recording::encodePayload(const Pass& pass, std::vector<Uint8>* out) {
+    putVarint(out, static_cast<Uint32>(pass.clock.size()));
     Uint32 clock = 0;
     for (const ClockRun& run : pass.clock) {
-        putVarint(&body, zigzag(static_cast<Sint32>(run.value - clock)));
-        putVarint(&body, run.count);
+        putVarint(out, zigzag(static_cast<Sint32>(run.value - clock)));
+        putVarint(out, run.count);
         clock = run.value;
     }
-    putVarint(&body, static_cast<Uint32>(pass.events.size()));
+    putVarint(out, static_cast<Uint32>(pass.events.size()));
     for (const SDL_Event& e : pass.events) {
-        putU8(&body, e.type);
+        putU8(out, e.type);
         switch (e.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            putUint(&body, e.key.keysym.sym, 2);
-            putUint(&body, e.key.keysym.mod, 2);
+            putUint(out, e.key.keysym.sym, 2);
+            putUint(out, e.key.keysym.mod, 2);
             break;
         case SDL_MOUSEMOTION:
-            putU8(&body, e.motion.state);
-            putUint(&body, e.motion.x, 2);
-            putUint(&body, e.motion.y, 2);
-            putUint(&body, static_cast<Uint16>(e.motion.xrel), 2);
-            putUint(&body, static_cast<Uint16>(e.motion.yrel), 2);
+            putU8(out, e.motion.state);
+            putUint(out, e.motion.x, 2);
+            putUint(out, e.motion.y, 2);
+            putUint(out, static_cast<Uint16>(e.motion.xrel), 2);
+            putUint(out, static_cast<Uint16>(e.motion.yrel), 2);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
-            putU8(&body, e.button.button);
-            putUint(&body, e.button.x, 2);
-            putUint(&body, e.button.y, 2);
+            putU8(out, e.button.button);
+            putUint(out, e.button.x, 2);
+            putUint(out, e.button.y, 2);
             break;
         default:
             break;
         }
     }
-    putVarint(&body, static_cast<Uint32>(pass.keys.size()));
+    putVarint(out, static_cast<Uint32>(pass.keys.size()));
     for (const KeyChange& k : pass.keys) {
-        putUint(&body, k.key, 2);
-        putU8(&body, k.down);
+        putUint(out, k.key, 2);
+        putU8(out, k.down);
     }
-    putVarint(&body, static_cast<Uint32>(pass.mouse.size()));
+    putVarint(out, static_cast<Uint32>(pass.mouse.size()));
     int x = 0, y = 0;
     for (const MouseReading& m : pass.mouse) {
-        putVarint(&body, zigzag(m.x - x));
-        putVarint(&body, zigzag(m.y - y));
-        putU8(&body, m.buttons);
+        putVarint(out, zigzag(m.x - x));
+        putVarint(out, zigzag(m.y - y));
+        putU8(out, m.buttons);
         x = m.x;
         y = m.y;
     }
-    putU8(out, static_cast<Uint8>(tag));
-    putVarint(out, static_cast<Uint32>(body.size()));
-    out->insert(out->end(), body.begin(), body.end());
 }
+
+void Recording::encodeChunkBytes(char tag, const std::vector<Uint8>& payload,
+                                 std::vector<Uint8>* out) {
+    putU8(out, static_cast<Uint8>(tag));
+    putVarint(out, static_cast<Uint32>(payload.size()));
+    out->insert(out->end(), payload.begin(), payload.end());
+}
+
+void Recording::encodeChunk(char tag, const Pass& pass, std::vector<Uint8>* out) {
+    std::vector<Uint8> payload;
+    encodePayload(pass, &payload);
+    encodeChunkBytes(tag, payload, out);
+}
+
+void Recording::encodeRepeat(std::vector<Uint8>* out) { putU8(out, 'R'); }
 
 void Recording::encodeEnd(Uint32 passes, Uint64 state, Uint64 frame, std::vector<Uint8>* out) {
     putU8(out, 'E');

@@ -3,6 +3,7 @@
 
 #include <SDL/SDL.h>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,18 @@
 // fields), key-state changes (varint count; each u16 key, u8 0 or 1), mouse readings (varint
 // count; each zigzag varint dx, dy from the previous reading and u8 buttons). Every chunk starts
 // from clock 0 and mouse (0, 0), so each can be read on its own.
+// From format 2 on, a lone tag 'R' (no length, no payload) is one more pass whose payload is the
+// same as the pass before it: an uncapped game plays many passes within one clock tick with
+// nothing changed, and each then costs one byte instead of a dozen. Format 1 files have no 'R'.
+// Nothing limits the file's length but the closing record's 32-bit pass count.
 class Recording {
 public:
-    static const Uint16 FORMAT_VERSION = 1;
+    static const Uint16 FORMAT_VERSION = 2;
     static const int SCREEN_W = 1080;
     static const int SCREEN_H = 720;
-    // Beyond this a file is not a recording anyone made: refused before it is read.
-    static const size_t MAX_FILE_BYTES = 1u << 30;
+    // No pass the game writes comes near this; a longer one is damage, refused before it is
+    // held in memory.
+    static const Uint32 MAX_CHUNK_BYTES = 1u << 24;
 
     struct Header {
         Uint16 formatVersion = FORMAT_VERSION;
@@ -67,6 +73,53 @@ public:
         size_t passes() const { return chunks.empty() ? 0 : chunks.size() - 1; }
     };
 
+    // Reads a recording front to back, one chunk at a time, from any source of bytes: a
+    // recording of any length is read in the memory of one pass.
+    class Stream {
+    public:
+        // Copies up to n bytes to `to` and returns how many; 0 only at the end.
+        using Source = std::function<size_t(Uint8* to, size_t n)>;
+        enum Next { SET_UP, PASS, END, CUT, BAD };
+
+        explicit Stream(Source source);
+        // False with error() set when the header is not a recording's.
+        bool readHeader();
+        // SET_UP or PASS: pass() holds it (repeated() when it is the same as the one before);
+        // END: the closing record was read and agrees; CUT: the file stops early, every whole
+        // pass before was given; BAD: error() says what is wrong and where.
+        Next next();
+
+        const Header& header() const { return header_; }
+        const Pass& pass() const { return pass_; }
+        bool repeated() const { return repeated_; }
+        // Whole passes given so far (the set-up not counted).
+        Uint64 passes() const { return passes_; }
+        // Where the last chunk given starts; for a repeat, where the pass it repeats starts.
+        Uint64 chunkOffset() const { return chunkOffset_; }
+        Uint64 finalState() const { return finalState_; }
+        Uint64 finalFrame() const { return finalFrame_; }
+        const std::string& error() const { return error_; }
+
+    private:
+        bool byte(Uint8* out);
+        // 1: read, 0: the file ended first, -1: not a varint.
+        int varint(Uint32* out);
+        bool bytes(size_t n, std::vector<Uint8>* out);
+        Next bad(const std::string& why);
+
+        Source source_;
+        std::vector<Uint8> buffer_;
+        size_t at_ = 0, filled_ = 0;
+        Uint64 consumed_ = 0;
+        Header header_;
+        Pass pass_;
+        std::vector<Uint8> payload_;
+        bool setUpSeen_ = false, lastWasPass_ = false, repeated_ = false, done_ = false;
+        Uint64 passes_ = 0, chunkOffset_ = 0, lastPassOffset_ = 0;
+        Uint64 finalState_ = 0, finalFrame_ = 0;
+        std::string error_;
+    };
+
     // Checks every byte of a recording. A file that merely stops early (a killed game) is ok
     // and not complete; anything else amiss is an error.
     static Parsed parse(const std::vector<Uint8>& bytes);
@@ -76,6 +129,12 @@ public:
     static void encodeHeader(const Header& header, std::vector<Uint8>* out);
     // tag 'S' for the set-up, 'P' for a pass.
     static void encodeChunk(char tag, const Pass& pass, std::vector<Uint8>* out);
+    // A chunk's payload alone, and the tag and length before it; a writer compares payloads to
+    // write a repeated pass as encodeRepeat's one byte.
+    static void encodePayload(const Pass& pass, std::vector<Uint8>* out);
+    static void encodeChunkBytes(char tag, const std::vector<Uint8>& payload,
+                                 std::vector<Uint8>* out);
+    static void encodeRepeat(std::vector<Uint8>* out);
     static void encodeEnd(Uint32 passes, Uint64 state, Uint64 frame, std::vector<Uint8>* out);
 
     // The event types a recording keeps; the level reads no others.

@@ -1,15 +1,23 @@
 #include "Replay.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "Backpack.h"
 #include "Globals.h"
 #include "HUD.h"
+#include "ImageLoader.h"
 #include "Item.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
@@ -38,18 +46,28 @@ struct State {
     std::string error;
     std::string path;
 
-    // Recording.
+    // Recording: written to `temporary` beside `path` and renamed over it once the level has
+    // started, so a game that cannot start leaves an earlier recording where it was.
     FILE* out = nullptr;
+    std::string temporary;
+    bool inPlace = false;
     Recording::Pass current;
     std::vector<Uint8> buffer;
+    std::vector<Uint8> payload, lastPayload;
+    bool lastWasPass = false;
     Uint8 shadowKeys[SDLK_LAST] = {};
     bool setUpWritten = false;
     Uint32 passesWritten = 0;
 
-    // Playback.
+    // Playback, read a pass at a time from the file (or from bytes in memory).
+    std::unique_ptr<Recording::Stream> stream;
+    int in = -1;
+    std::string readError;
     std::vector<Uint8> bytes;
-    Recording::Parsed parsed;
-    size_t nextChunk = 0;
+    size_t bytesRead = 0;
+    bool complete = false;
+    bool damaged = false;
+    Uint64 recordedState = 0, recordedFrame = 0;
     Recording::Pass pass;
     size_t clockRun = 0;
     Uint32 clockUsed = 0;
@@ -132,6 +150,20 @@ struct Hash {
     }
 };
 
+const char* notAFile(mode_t mode) { return ImageLoader::notAFile(mode); }
+
+// The temporary file goes, and whatever was at the path before stays.
+void dropTemporary() {
+    if (s.out != nullptr) {
+        std::fclose(s.out);
+        s.out = nullptr;
+    }
+    if (!s.inPlace && !s.temporary.empty()) {
+        unlink(s.temporary.c_str());
+    }
+    s.temporary.clear();
+}
+
 void writeBuffer() {
     if (s.out == nullptr || s.buffer.empty()) {
         s.buffer.clear();
@@ -140,12 +172,40 @@ void writeBuffer() {
     // Flushed every pass, so a game that is killed loses at most the pass it was in.
     if (std::fwrite(s.buffer.data(), 1, s.buffer.size(), s.out) != s.buffer.size() ||
         std::fflush(s.out) != 0) {
-        std::fprintf(stderr, "deadacre: %s: cannot write the recording, it stops here\n",
-                     s.path.c_str());
-        std::fclose(s.out);
-        s.out = nullptr;
+        int why = errno;
+        if (s.inPlace) {
+            std::fprintf(stderr,
+                         "deadacre: %s: cannot write the recording (%s); it keeps the %u passes "
+                         "before\n",
+                         s.path.c_str(), std::strerror(why), s.passesWritten);
+            std::fclose(s.out);
+            s.out = nullptr;
+        } else {
+            std::fprintf(stderr,
+                         "deadacre: %s: cannot write the recording (%s); the game is not "
+                         "recorded\n",
+                         s.path.c_str(), std::strerror(why));
+            dropTemporary();
+        }
     }
     s.buffer.clear();
+}
+
+// The level has started: the new recording takes the old one's place, written out first so that
+// a crash cannot leave an empty file where a recording was.
+void putInPlace() {
+    if (s.out == nullptr || s.inPlace) {
+        return;
+    }
+    if (fsync(fileno(s.out)) != 0 || rename(s.temporary.c_str(), s.path.c_str()) != 0) {
+        std::fprintf(stderr,
+                     "deadacre: %s: cannot put the recording in place (%s); it is recorded in "
+                     "%s\n",
+                     s.path.c_str(), std::strerror(errno), s.temporary.c_str());
+        s.path = s.temporary;
+    }
+    s.inPlace = true;
+    s.temporary.clear();
 }
 
 void flushChunk(char tag) {
@@ -158,19 +218,41 @@ void flushChunk(char tag) {
             }
         }
     }
-    Recording::encodeChunk(tag, s.current, &s.buffer);
+    s.payload.clear();
+    Recording::encodePayload(s.current, &s.payload);
+    if (tag == 'P' && s.lastWasPass && s.payload == s.lastPayload) {
+        Recording::encodeRepeat(&s.buffer);
+    } else {
+        Recording::encodeChunkBytes(tag, s.payload, &s.buffer);
+        s.payload.swap(s.lastPayload);
+    }
+    s.lastWasPass = tag == 'P';
     s.current.clear();
     writeBuffer();
 }
 
-void loadChunk(size_t index) {
-    Recording::decodeChunk(s.bytes, s.parsed.chunks[index], &s.pass);
+// The chunk the stream has just read becomes the one the level reads.
+void loadChunk() {
+    if (!s.stream->repeated()) {
+        s.pass = s.stream->pass();
+    }
     s.clockRun = 0;
     s.clockUsed = 0;
     s.nextEvent = 0;
     s.nextMouse = 0;
     for (const Recording::KeyChange& k : s.pass.keys) {
         s.keys[k.key] = k.down;
+    }
+}
+
+// After the last pass played: whether the file closes here, and with which checksums.
+void readEnd(Recording::Stream::Next next) {
+    if (next == Recording::Stream::END) {
+        s.complete = true;
+        s.recordedState = s.stream->finalState();
+        s.recordedFrame = s.stream->finalFrame();
+    } else if (next == Recording::Stream::BAD || !s.readError.empty()) {
+        s.damaged = true;
     }
 }
 
@@ -189,21 +271,70 @@ void printHex(const char* label, Uint64 v) {
     std::printf("%s %016llx\n", label, static_cast<unsigned long long>(v));
 }
 
-bool readFile(const std::string& path, std::vector<Uint8>* bytes, std::string* why) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        *why = "cannot open it";
+size_t readMemory(Uint8* to, size_t n) {
+    size_t take = std::min(n, s.bytes.size() - s.bytesRead);
+    if (take > 0) {
+        std::memcpy(to, s.bytes.data() + s.bytesRead, take);
+    }
+    s.bytesRead += take;
+    return take;
+}
+
+size_t readOpenFile(Uint8* to, size_t n) {
+    while (true) {
+        ssize_t got = read(s.in, to, n);
+        if (got >= 0) {
+            return static_cast<size_t>(got);
+        }
+        if (errno != EINTR) {
+            s.readError = std::string("cannot read it (") + std::strerror(errno) + ")";
+            return 0;
+        }
+    }
+}
+
+// Opens a recording only when it is a regular file: a pipe or a device in its place could
+// block the game before its first picture.
+int openRecording(const std::string& path, std::string* why) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *why = std::string("cannot open it (") + std::strerror(errno) + ")";
+        return -1;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0) {
+        *why = std::string("cannot read it (") + std::strerror(errno) + ")";
+    } else if (const char* what = notAFile(info.st_mode)) {
+        *why = what;
+    } else {
+        return fd;
+    }
+    close(fd);
+    return -1;
+}
+
+// Reads the header and the set-up: what must be there before anything is played.
+bool beginStream(bool checkData) {
+    if (!s.stream->readHeader()) {
+        s.error = s.readError.empty() ? s.stream->error() : s.readError;
         return false;
     }
-    std::streamoff size = in.tellg();
-    if (size < 0 || static_cast<Uint64>(size) > Recording::MAX_FILE_BYTES) {
-        *why = "the file is larger than any recording";
+    Recording::Stream::Next first = s.stream->next();
+    if (first != Recording::Stream::SET_UP) {
+        s.error = !s.readError.empty() ? s.readError
+                  : first == Recording::Stream::BAD
+                      ? s.stream->error()
+                      : "the recording ends before the level was set up";
         return false;
     }
-    bytes->resize(static_cast<size_t>(size));
-    in.seekg(0);
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes->data()), size)) {
-        *why = "cannot read it";
+    const Recording::Header& header = s.stream->header();
+    if (checkData && header.dataChecksum != Replay::dataChecksum()) {
+        char line[160];
+        std::snprintf(line, sizeof(line),
+                      "recorded with other data files (checksum %016llx, these are %016llx)",
+                      static_cast<unsigned long long>(header.dataChecksum),
+                      static_cast<unsigned long long>(Replay::dataChecksum()));
+        s.error = line;
         return false;
     }
     return true;
@@ -277,10 +408,9 @@ void Replay::beginLevel() {
         s.inLevel = true;
         s.current.clear();
     } else if (s.mode == REPLAYING && !s.levelDone) {
-        seed = s.parsed.header.seed;
+        seed = s.stream->header().seed;
         std::memset(s.keys, 0, sizeof(s.keys));
-        loadChunk(0);
-        s.nextChunk = 1;
+        loadChunk();
         s.inLevel = true;
     }
     srand(seed);
@@ -291,15 +421,18 @@ bool Replay::beginPass(Level1* level) {
     if (s.mode == RECORDING && s.inLevel && !s.setUpWritten) {
         flushChunk('S');
         s.setUpWritten = true;
+        putInPlace();
     }
     if (s.mode != REPLAYING || !s.inLevel) {
         return true;
     }
-    if (s.nextChunk >= s.parsed.chunks.size()) {
-        endPlayback(level, !s.parsed.complete);
+    Recording::Stream::Next next = s.stream->next();
+    if (next != Recording::Stream::PASS || !s.readError.empty()) {
+        readEnd(next);
+        endPlayback(level, !s.complete && !s.damaged);
         return false;
     }
-    loadChunk(s.nextChunk++);
+    loadChunk();
     return true;
 }
 
@@ -308,7 +441,9 @@ void Replay::endPass(Level1* level) {
     if (s.mode == RECORDING && s.inLevel) {
         flushChunk('P');
         s.passesWritten++;
-        if (level->quit) {
+        // The closing record counts passes in 32 bits: a game longer than that (weeks
+        // uncapped) keeps the passes it can count and closes there.
+        if (level->quit || s.passesWritten == UINT_MAX) {
             s.inLevel = false;
             s.levelDone = true;
             Recording::encodeEnd(s.passesWritten, stateChecksum(level), frameChecksum(mainScreen),
@@ -327,6 +462,17 @@ void Replay::endPass(Level1* level) {
                     static_cast<unsigned long long>(stateChecksum(level)));
     }
     if (level->quit) {
+        if (quitSignal) {
+            s.viewerQuit = true;
+        }
+        if (!s.viewerQuit) {
+            // The recorded game may go on: read to its end for the checksums it closed with.
+            Recording::Stream::Next next;
+            do {
+                next = s.stream->next();
+            } while (next == Recording::Stream::PASS && s.readError.empty());
+            readEnd(next);
+        }
         endPlayback(level, false);
     }
 }
@@ -334,21 +480,53 @@ void Replay::endPass(Level1* level) {
 bool Replay::startRecording(const std::string& path, Timer::Clock clock) {
     stop();
     s.path = path;
-    s.out = std::fopen(path.c_str(), "wb");
-    if (s.out == nullptr) {
-        s.error = path + ": cannot create the recording";
+    // A link is followed, so the recording replaces the file it points to, not the link.
+    struct stat info;
+    bool exists = stat(path.c_str(), &info) == 0;
+    if (exists && notAFile(info.st_mode) != nullptr) {
+        s.error = path + ": cannot record into it: " + notAFile(info.st_mode);
         return false;
+    }
+    if (exists) {
+        char* real = realpath(path.c_str(), nullptr);
+        if (real != nullptr) {
+            s.path = real;
+            free(real);
+        }
+    }
+    std::vector<char> name(s.path.begin(), s.path.end());
+    const char suffix[] = ".part-XXXXXX";
+    name.insert(name.end(), suffix, suffix + sizeof(suffix));
+    int fd = mkstemp(name.data());
+    if (fd < 0) {
+        s.error = path + ": cannot create the recording (" + std::strerror(errno) + ")";
+        s.path = path;
+        return false;
+    }
+    s.temporary = name.data();
+    // mkstemp makes it private; the recording gets the mode the old one had, or a new file's.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, exists ? (info.st_mode & 07777) : (0666 & ~mask));
+    s.out = fdopen(fd, "wb");
+    if (s.out == nullptr) {
+        close(fd);
     }
     Recording::Header header;
     header.gameVersion = gameVersion();
     header.dataChecksum = dataChecksum();
     header.seed = LEVEL_SEED;
     Recording::encodeHeader(header, &s.buffer);
-    writeBuffer();
-    if (s.out == nullptr) {
-        s.error = path + ": cannot write the recording";
+    if (s.out == nullptr ||
+        std::fwrite(s.buffer.data(), 1, s.buffer.size(), s.out) != s.buffer.size() ||
+        std::fflush(s.out) != 0) {
+        s.error = path + ": cannot write the recording (" + std::strerror(errno) + ")";
+        dropTemporary();
+        s.path = path;
         return false;
     }
+    s.buffer.clear();
+    s.path = path;
     s.mode = RECORDING;
     s.underlying = clock;
     Timer::setOverlay(recordingClock);
@@ -357,25 +535,30 @@ bool Replay::startRecording(const std::string& path, Timer::Clock clock) {
 
 bool Replay::startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer::Clock clock) {
     stop();
-    s.parsed = Recording::parse(bytes);
-    if (!s.parsed.ok) {
-        s.error = s.parsed.error;
-        return false;
-    }
-    if (s.parsed.chunks.empty()) {
-        s.error = "the recording ends before the level was set up";
-        return false;
-    }
-    if (checkData && s.parsed.header.dataChecksum != dataChecksum()) {
-        char line[160];
-        std::snprintf(line, sizeof(line),
-                      "recorded with other data files (checksum %016llx, these are %016llx)",
-                      static_cast<unsigned long long>(s.parsed.header.dataChecksum),
-                      static_cast<unsigned long long>(dataChecksum()));
-        s.error = line;
-        return false;
-    }
     s.bytes = bytes;
+    s.stream.reset(new Recording::Stream(readMemory));
+    if (!beginStream(checkData)) {
+        stop(); // keeps the error
+        return false;
+    }
+    s.mode = REPLAYING;
+    s.underlying = clock;
+    Timer::setOverlay(replayClock);
+    return true;
+}
+
+bool Replay::startReplayFile(const std::string& path, bool checkData, Timer::Clock clock) {
+    stop();
+    s.in = openRecording(path, &s.error);
+    if (s.in < 0) {
+        return false;
+    }
+    s.path = path;
+    s.stream.reset(new Recording::Stream(readOpenFile));
+    if (!beginStream(checkData)) {
+        stop();
+        return false;
+    }
     s.mode = REPLAYING;
     s.underlying = clock;
     Timer::setOverlay(replayClock);
@@ -383,13 +566,16 @@ bool Replay::startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer:
 }
 
 void Replay::stop() {
-    if (s.out != nullptr) {
-        std::fclose(s.out);
+    dropTemporary();
+    if (s.in >= 0) {
+        close(s.in);
     }
     if (s.mode != OFF) {
         Timer::setOverlay(nullptr);
     }
+    std::string error = s.error;
     s = State();
+    s.error = error;
     currentLevel = nullptr;
 }
 
@@ -399,8 +585,8 @@ bool Replay::replayCutShort() { return s.cutShort; }
 size_t Replay::passesPlayed() { return s.played; }
 Uint64 Replay::finalStateChecksum() { return s.finalState; }
 Uint64 Replay::finalFrameChecksum() { return s.finalFrame; }
-Uint64 Replay::recordedStateChecksum() { return s.parsed.complete ? s.parsed.finalState : 0; }
-Uint64 Replay::recordedFrameChecksum() { return s.parsed.complete ? s.parsed.finalFrame : 0; }
+Uint64 Replay::recordedStateChecksum() { return s.complete ? s.recordedState : 0; }
+Uint64 Replay::recordedFrameChecksum() { return s.complete ? s.recordedFrame : 0; }
 
 int Replay::fromCommandLine(int argc, char** argv) {
     const char* record = nullptr;
@@ -408,11 +594,7 @@ int Replay::fromCommandLine(int argc, char** argv) {
     bool headless = false, frames = false;
     for (int i = 1; i < argc; i++) {
         std::string arg = argv[i];
-        if (arg == "--record" || arg == "--replay") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "deadacre: %s needs a file name\n", arg.c_str());
-                return 2;
-            }
+        if ((arg == "--record" || arg == "--replay") && i + 1 < argc) {
             (arg == "--record" ? record : replay) = argv[++i];
         } else if (arg == "--headless") {
             headless = true;
@@ -420,27 +602,15 @@ int Replay::fromCommandLine(int argc, char** argv) {
             frames = true;
         }
     }
-    if (record != nullptr && replay != nullptr) {
-        std::fprintf(stderr, "deadacre: --record and --replay cannot be used together\n");
-        return 2;
-    }
-    if ((headless || frames) && replay == nullptr) {
-        std::fprintf(stderr, "deadacre: --headless and --frames go with --replay FILE\n");
-        return 2;
-    }
     if (record != nullptr && !startRecording(record, nullptr)) {
         std::fprintf(stderr, "deadacre: %s\n", s.error.c_str());
         return 2;
     }
     if (replay != nullptr) {
-        std::vector<Uint8> bytes;
-        std::string why;
-        if (!readFile(replay, &bytes, &why) || !startReplay(bytes, true, nullptr)) {
-            std::fprintf(stderr, "deadacre: %s: %s\n", replay,
-                         why.empty() ? s.error.c_str() : why.c_str());
+        if (!startReplayFile(replay, true, nullptr)) {
+            std::fprintf(stderr, "deadacre: %s: %s\n", replay, s.error.c_str());
             return 2;
         }
-        s.path = replay;
         s.headless = headless;
         s.onScreen = !headless;
         s.everyPass = frames;
@@ -458,18 +628,26 @@ int Replay::finish(int gameStatus) {
     if (s.mode == REPLAYING && gameStatus == 0) {
         printHex("final state", s.finalState);
         printHex("last frame", s.finalFrame);
-        if (s.parsed.complete) {
-            printHex("recorded state", s.parsed.finalState);
-            printHex("recorded frame", s.parsed.finalFrame);
+        if (s.complete) {
+            printHex("recorded state", s.recordedState);
+            printHex("recorded frame", s.recordedFrame);
         }
         std::printf("passes %zu\n", s.played);
         std::fflush(stdout);
-        if (s.cutShort) {
+        if (s.damaged) {
+            std::fprintf(stderr, "deadacre: %s: the recording is damaged after pass %zu: %s\n",
+                         s.path.c_str(), s.played,
+                         s.readError.empty() ? s.stream->error().c_str() : s.readError.c_str());
+            status = 2;
+        } else if (s.cutShort) {
             std::fprintf(stderr,
                          "deadacre: %s: the recording is cut short: it ends after pass %zu\n",
                          s.path.c_str(), s.played);
             status = 2;
-        } else if (s.parsed.complete && !s.viewerQuit && s.finalState != s.parsed.finalState) {
+        } else if (s.viewerQuit) {
+            std::fprintf(stderr, "deadacre: %s: the playback was stopped after pass %zu\n",
+                         s.path.c_str(), s.played);
+        } else if (s.complete && s.finalState != s.recordedState) {
             // Only the game's state counts here: the last frame may differ in a few blended
             // pixels when the recording was made on the other SDL 1.2 runtime.
             std::fprintf(stderr,

@@ -28,18 +28,20 @@ public:
     static bool playingBack();
     static bool playbackShown();
 
-    // The command line: --record FILE, --replay FILE [--headless] [--frames]. Returns -1 when
-    // the game should run, otherwise the status to exit with (a message was printed). Other
-    // options are left alone.
+    // The command line: --record FILE, --replay FILE [--headless] [--frames], already checked
+    // for their use. Returns -1 when the game should run, otherwise the status to exit with (a
+    // message was printed). Other options are left alone.
     static int fromCommandLine(int argc, char** argv);
     // After the game: reports a playback and gives the status the process should exit with.
     static int finish(int gameStatus);
 
     // For code that drives a level itself: record into path, reading time from clock (null: the
-    // clock below, Timer::source()); or play bytes back. Both return false with a message in
-    // error().
+    // clock below, Timer::source()), through a temporary file beside it that takes its place when
+    // the level starts; or play back bytes, or a file read a pass at a time. All return false
+    // with a message in error().
     static bool startRecording(const std::string& path, Timer::Clock clock);
     static bool startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer::Clock clock);
+    static bool startReplayFile(const std::string& path, bool checkData, Timer::Clock clock);
     static void stop();
     static const std::string& error();
     // How far a playback got, and what it ended in.

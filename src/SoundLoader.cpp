@@ -4,9 +4,13 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "ImageLoader.h"
 
 namespace {
 
@@ -26,9 +30,15 @@ bool refuse(std::string* why, const char* format, unsigned long value = 0) {
     return false;
 }
 
+// Once per file: the weapons share sounds, and each loads its own.
 void report(const char* path, const std::string& why) {
-    std::fprintf(stderr, "deadacre: sound refused, playing silently without it: %s: %s\n", path,
-                 why.c_str());
+    static std::set<std::string> reported;
+    if (!reported.insert(path).second) {
+        return;
+    }
+    char folder[4096];
+    std::fprintf(stderr, "deadacre: sound refused, playing silently without it: %s in %s: %s\n",
+                 path, getcwd(folder, sizeof folder) ? folder : "?", why.c_str());
 }
 
 // Reads the whole of a regular file, at most `limit` + 1 bytes of it. A directory, a device or a
@@ -47,7 +57,7 @@ bool readFile(const char* path, size_t limit, std::vector<Uint8>* bytes, std::st
     if (fstat(fd, &info) != 0) {
         *why = std::strerror(errno);
     } else if (!S_ISREG(info.st_mode)) {
-        *why = "not a regular file";
+        *why = ImageLoader::notAFile(info.st_mode);
     } else if (static_cast<unsigned long long>(info.st_size) > limit) {
         refuse(why, "larger than %lu bytes", static_cast<unsigned long>(limit));
     } else {

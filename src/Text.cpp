@@ -1,6 +1,55 @@
 #include "Text.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "FastDrawing.h"
+#include "ImageLoader.h"
+
+namespace {
+const char* const FONT_FILE = "testFont.ttf";
+}
+
+// Without the font the game plays on with no texts at all, so the player is told why, once.
+TTF_Font* Text::openFont(int size) {
+    static bool reported = false;
+#ifdef __EMSCRIPTEN__
+    TTF_Font* font = TTF_OpenFont(FONT_FILE, size);
+    std::string why = font == NULL ? TTF_GetError() : "";
+#else
+    std::string why;
+    TTF_Font* font = NULL;
+    FILE* file = ImageLoader::openDataFile(FONT_FILE, &why);
+    if (file != NULL) {
+        font = TTF_OpenFontRW(SDL_RWFromFP(file, 1), 1, size);
+        if (font == NULL) {
+            why = TTF_GetError();
+        }
+    }
+#endif
+    if (font == NULL && !reported) {
+        reported = true;
+        char folder[4096];
+        std::fprintf(stderr, "deadacre: texts are not shown: cannot open the font %s in %s: %s\n",
+                     FONT_FILE, getcwd(folder, sizeof folder) ? folder : "?", why.c_str());
+    }
+    return font;
+}
+
+SDL_Surface* Text::renderSolid(TTF_Font* font, const std::string& text, SDL_Color color) {
+    static bool reported = false;
+    if (font == NULL || text.empty()) {
+        return NULL; // SDL_ttf refuses to render nothing
+    }
+    SDL_Surface* rendered = TTF_RenderText_Solid(font, text.c_str(), color);
+    if (rendered == NULL && !reported) {
+        reported = true;
+        std::fprintf(stderr, "deadacre: texts are not shown: the font %s cannot draw them: %s\n",
+                     FONT_FILE, TTF_GetError());
+    }
+    return rendered;
+}
 
 Text::Text(std::string input, int x, int y, int time, int size, int r, int g, int b)
     : displayString(std::ios::in | std::ios::out) {
@@ -11,7 +60,7 @@ Text::Text(std::string input, int x, int y, int time, int size, int r, int g, in
     displayString << input;
     fadeTimer = new Timer();
     fadeTimer->start();
-    font = TTF_OpenFont("testFont.ttf", size);
+    font = openFont(size);
     textColor.r = static_cast<Uint8>(r);
     textColor.g = static_cast<Uint8>(g);
     textColor.b = static_cast<Uint8>(b);
@@ -23,10 +72,7 @@ Text::Text(std::string input, int x, int y, int time, int size, int r, int g, in
 }
 
 // Without a font there is nothing to render: the message is simply not shown.
-void Text::render() {
-    message =
-        font != NULL ? TTF_RenderText_Solid(font, displayString.str().c_str(), textColor) : NULL;
-}
+void Text::render() { message = renderSolid(font, displayString.str(), textColor); }
 
 SDL_Surface* Text::draw() {
     if (fadeTimer->getTime() > fadeTime) {

@@ -18,6 +18,10 @@ public:
     int getYLocation();
     bool isDestroyed();
     void cleanup();
+    // The game's font at a size, or null (reported once) when it cannot be used.
+    static TTF_Font* openFont(int size);
+    // Renders text, null for none; a font that cannot draw a text is reported once.
+    static SDL_Surface* renderSolid(TTF_Font* font, const std::string& text, SDL_Color color);
 
     int locationY;
     int locationX;

@@ -55,7 +55,15 @@ static int usageError(const char* what, const char* arg) {
 
 // The whole game runs inside the Game constructor.
 int main(int argc, char** args) {
+    // First of all, so a quit signal from the first moment on ends the game the usual way. What
+    // runs before main (the dynamic loader, the libraries' constructors, the C++ runtime's set-up
+    // of globals) is not the game's: a signal in that moment, a millisecond or so, still has its
+    // default action and ends the process with 128 + its number.
+    Game::catchQuitSignals();
     bool windowed = false;
+    const char* record = NULL;
+    const char* replay = NULL;
+    bool headless = false, frames = false;
     for (int i = 1; i < argc; i++) {
         const char* arg = args[i];
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -78,12 +86,23 @@ int main(int argc, char** args) {
                 return usageError("--fps takes a whole number from 1 to 6000, not", arg + 6);
             }
         } else if (std::strcmp(arg, "--record") == 0 || std::strcmp(arg, "--replay") == 0) {
-            i++; // the file, checked with the recording options below
-        } else if (std::strcmp(arg, "--headless") == 0 || std::strcmp(arg, "--frames") == 0) {
-            continue;
+            if (i + 1 >= argc) {
+                return usageError("a file name must follow", arg);
+            }
+            (std::strcmp(arg, "--record") == 0 ? record : replay) = args[++i];
+        } else if (std::strcmp(arg, "--headless") == 0) {
+            headless = true;
+        } else if (std::strcmp(arg, "--frames") == 0) {
+            frames = true;
         } else {
             return usageError("unknown option", arg);
         }
+    }
+    if (record != NULL && replay != NULL) {
+        return usageError("--record cannot be used together with", "--replay");
+    }
+    if ((headless || frames) && replay == NULL) {
+        return usageError("--replay FILE must come with", headless ? "--headless" : "--frames");
     }
     int early = Replay::fromCommandLine(argc, args);
     if (early >= 0) {

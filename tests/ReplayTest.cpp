@@ -215,7 +215,8 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
     };
     std::vector<Case> cases = {
         {"magic", [](std::vector<Uint8>& b) { b[0] = 'X'; }, "wrong magic"},
-        {"newer format", [](std::vector<Uint8>& b) { b[8] = 2; }, "newer than this game reads"},
+        {"newer format", [](std::vector<Uint8>& b) { b[8] = Recording::FORMAT_VERSION + 1; },
+         "newer than this game reads"},
         {"format 0", [](std::vector<Uint8>& b) { b[8] = 0; }, "format 0"},
         {"clock count beyond the pass", [&](std::vector<Uint8>& b) { b[clockCount] = 0x7f; },
          "clock reading count 127 is more than the pass holds"},
@@ -282,6 +283,125 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
         EXPECT_NE(std::string::npos, bad.error.find(c.expected))
             << c.name << ": got \"" << bad.error << "\"";
     }
+}
+
+// Resident memory of this process, in bytes.
+long residentBytes() {
+    long pages = 0, resident = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm != nullptr) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// Format 2 writes a pass like the one before as one byte; it reads back as that pass, and
+// nowhere else: not before the first pass, not in a format 1 file.
+TEST(ReplayFormat, ARepeatedPassIsTheOneBeforeIt) {
+    std::vector<Uint8> bytes;
+    Recording::encodeHeader(Recording::Header(), &bytes);
+    Recording::encodeChunk('S', samplePass(0), &bytes);
+    Recording::encodeChunk('P', samplePass(1), &bytes);
+    Recording::encodeRepeat(&bytes);
+    Recording::encodeRepeat(&bytes);
+    Recording::encodeChunk('P', samplePass(2), &bytes);
+    Recording::encodeEnd(4, 1, 2, &bytes);
+    Recording::Parsed p = Recording::parse(bytes);
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_TRUE(p.complete);
+    ASSERT_EQ(4u, p.passes());
+    const int want[] = {0, 1, 1, 1, 2};
+    Recording::Pass pass;
+    for (int i = 0; i < 5; i++) {
+        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass));
+        expectSamePass(samplePass(want[i]), pass, i);
+    }
+
+    std::vector<Uint8> formatOne = bytes;
+    formatOne[8] = 1;
+    EXPECT_NE(std::string::npos, Recording::parse(formatOne).error.find("unknown record type 82"));
+    std::vector<Uint8> first;
+    Recording::encodeHeader(Recording::Header(), &first);
+    Recording::encodeChunk('S', samplePass(0), &first);
+    Recording::encodeRepeat(&first);
+    EXPECT_NE(std::string::npos, Recording::parse(first).error.find("before any pass"));
+}
+
+// Three hours of an uncapped game on classic SDL, about 16 passes a millisecond (2.4 GB in
+// format 1), made up as it is read: the reader gets through it in the memory of one pass. The
+// sanitizer build, several times slower and looking for overreach rather than growth, reads
+// twenty minutes of it.
+TEST(ReplayFormat, AThreeHourGameIsReadInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    const Uint32 millis = 20 * 60 * 1000, perMilli = 16;
+#else
+    const Uint32 millis = 3 * 3600 * 1000, perMilli = 16;
+#endif
+    const Uint64 total = static_cast<Uint64>(millis) * perMilli;
+    std::vector<Uint8> pending;
+    Recording::encodeHeader(Recording::Header(), &pending);
+    Recording::encodeChunk('S', samplePass(0), &pending);
+    size_t pendingAt = 0;
+    Uint32 milli = 0;
+    bool ended = false;
+    Uint64 produced = 0;
+    Recording::Pass pass;
+    pass.clock = {{0, 9}};
+    pass.mouse = {{540, 360, 0}, {540, 360, 0}};
+    std::vector<Uint8> payload;
+    auto source = [&](Uint8* to, size_t n) {
+        size_t written = 0;
+        while (written < n) {
+            if (pendingAt == pending.size()) {
+                pending.clear();
+                pendingAt = 0;
+                if (milli < millis) {
+                    // One pass sees the clock tick, the rest of the millisecond repeat it.
+                    pass.clock[0].value = milli;
+                    payload.clear();
+                    Recording::encodePayload(pass, &payload);
+                    Recording::encodeChunkBytes('P', payload, &pending);
+                    for (Uint32 k = 1; k < perMilli; k++) {
+                        Recording::encodeRepeat(&pending);
+                    }
+                    milli++;
+                } else if (!ended) {
+                    Recording::encodeEnd(static_cast<Uint32>(total), 11, 22, &pending);
+                    ended = true;
+                } else {
+                    break;
+                }
+            }
+            size_t take = std::min(n - written, pending.size() - pendingAt);
+            std::memcpy(to + written, pending.data() + pendingAt, take);
+            pendingAt += take;
+            written += take;
+        }
+        produced += written;
+        return written;
+    };
+
+    long before = residentBytes(), most = before;
+    Recording::Stream stream(source);
+    ASSERT_TRUE(stream.readHeader()) << stream.error();
+    ASSERT_EQ(Recording::Stream::SET_UP, stream.next());
+    Recording::Stream::Next next;
+    Uint64 passes = 0;
+    while ((next = stream.next()) == Recording::Stream::PASS) {
+        passes++;
+        if ((passes & 0x3fffff) == 0) {
+            most = std::max(most, residentBytes());
+            ASSERT_EQ((passes - 1) / perMilli, stream.pass().clock[0].value) << "pass " << passes;
+        }
+    }
+    ASSERT_EQ(Recording::Stream::END, next) << stream.error();
+    EXPECT_EQ(total, passes);
+    EXPECT_EQ(11u, stream.finalState());
+    EXPECT_GT(produced, millis * 28ull);
+    EXPECT_LE(most - before, 64l << 20) << "a long game took " << (most - before) << " bytes more";
 }
 
 // Random bytes and mutations of a real recording: the parser answers every one with an error

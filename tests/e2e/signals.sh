@@ -3,7 +3,12 @@
 # end the real game on an X display within a second, with status 0, wherever in a pass it lands:
 # while the level loads, while a frame is being flipped to the server, between frames. Each
 # signal is sent ROUNDS times at a random moment between the menu's caption and a couple of
-# seconds into the level.
+# seconds into the level. Then each signal in the first 50 ms after launch, ROUNDS times: once
+# the game runs its main it must end with status 0; before that (the dynamic loader and the
+# libraries' set-up) the signal's default action is the runtime's and is allowed, told apart by
+# whether the process already catches the four signals; the start-up is finished first, so these
+# have 2 s. Last, each signal once a second into a
+# level held to one pass a second (--fps 1): the frame delay must wake for it, within 0.5 s.
 #
 # usage: signals.sh GAME CAPTION_SPY DATA_DIR [ROUNDS]
 set -u
@@ -66,5 +71,82 @@ for round in $(seq "$rounds"); do
         fi
         game_pid=""
     done
+done
+# Sent at SENT_MS after launch: was the game already catching the four quit signals (HUP, INT,
+# QUIT, TERM: bits 1, 2, 3 and 15 of SigCgt)?
+catching() {
+    [ "$(readlink "/proc/$1/exe" 2>/dev/null)" = "$game" ] || return 1
+    local mask
+    mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null)
+    [ -n "$mask" ] && [ $((0x$mask & 0x4007)) -eq $((0x4007)) ]
+}
+
+for round in $(seq "$rounds"); do
+    for sig in INT TERM QUIT HUP; do
+        out=$work/early.out
+        (cd "$data" && SDL_VIDEODRIVER=x11 exec "$game") >"$out" 2>&1 &
+        game_pid=$!
+        delay=$((RANDOM % 50))
+        sleep "$(awk -v d=$delay 'BEGIN { printf "%.3f", d / 1000 }')"
+        if catching "$game_pid"; then in_main=1; else in_main=0; fi
+        kill -s "$sig" "$game_pid" 2>/dev/null
+        sent=$(now_ms)
+        # The game notes the signal at once but first ends its start-up (the display, the
+        # menu's set-up), which it cannot leave half done: 2 s.
+        while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt 2000 ]; do
+            sleep 0.01
+        done
+        if kill -0 "$game_pid" 2>/dev/null; then
+            echo "FAIL: SIG$sig ${delay} ms after launch: still running 2 s later"
+            kill -9 "$game_pid"
+            wait "$game_pid" 2>/dev/null
+            fail=1
+        else
+            wait "$game_pid"
+            status=$?
+            if [ $status -eq 0 ]; then
+                echo "ok: SIG$sig ${delay} ms after launch: status 0"
+            elif [ $in_main -eq 0 ]; then
+                echo "ok: SIG$sig ${delay} ms after launch, before main: status $status (the runtime's)"
+            else
+                echo "FAIL: SIG$sig ${delay} ms after launch, in main: exit status $status"
+                tail -n 5 "$out"
+                fail=1
+            fi
+        fi
+        game_pid=""
+    done
+done
+
+for sig in INT TERM QUIT HUP; do
+    log=$work/captions.fps1 out=$work/out.fps1
+    rm -f "$log"
+    (cd "$data" && CAPTION_LOG=$log LD_PRELOAD=$spy SDL_VIDEODRIVER=x11 exec "$game" --fps 1) \
+        >"$out" 2>&1 &
+    game_pid=$!
+    for _ in $(seq 300); do grep -q '^FPS = ' "$log" 2>/dev/null && break; sleep 0.01; done
+    sleep "0.$((RANDOM % 10))"
+    kill -s "$sig" "$game_pid" 2>/dev/null
+    sent=$(now_ms)
+    while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt 3000 ]; do
+        sleep 0.01
+    done
+    took=$(($(now_ms) - sent))
+    if kill -0 "$game_pid" 2>/dev/null; then
+        kill -9 "$game_pid"
+        wait "$game_pid" 2>/dev/null
+        echo "FAIL: --fps 1, SIG$sig: still running 3 s later"
+        fail=1
+    else
+        wait "$game_pid"
+        status=$?
+        if [ $status -ne 0 ] || [ $took -gt 500 ]; then
+            echo "FAIL: --fps 1, SIG$sig: status $status after $took ms (wanted 0 within 500 ms)"
+            fail=1
+        else
+            echo "ok: --fps 1, SIG$sig: status 0 in $took ms"
+        fi
+    fi
+    game_pid=""
 done
 exit $fail

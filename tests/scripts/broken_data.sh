@@ -6,6 +6,10 @@
 # status 0 on a terminating signal with no sanitizer report and no hang, and a refused sound must
 # be named on standard error.
 #
+# A pipe (FIFO) in place of a picture or the font must not block the game: it plays its level,
+# and each of the four signals ends it within half a second. A pipe given as a recording to
+# play or to write is refused at once with one line.
+#
 # Assets loaded as the level starts are broken one at a time, and the game is signalled a moment
 # after the menu's caption: the level is set up and plays at least one pass before it ends.
 # The weapons load their pictures and sounds only when picked up, so those are broken all at
@@ -65,6 +69,7 @@ break_file() {
         *) cp "$data/sounds/gunSounds/noAmmo.wav" "$f" ;;
         esac ;;
     directory) mkdir "$f" ;;
+    fifo-*) mkfifo "$f" ;;
     unreadable) cp "$orig" "$f" && chmod 000 "$f" ;;
     loop) ln -s "$(basename "$f")" "$f" ;;
     # The original followed by zeros up to 64 MB, kept sparse.
@@ -138,6 +143,9 @@ run_case() { # KIND FILE... (a group of weapon files is run with the input scrip
     fi
     i=$(( $(printf '%s' "$name" | cksum | cut -d' ' -f1) ))
     sig=${SIGNALS[$((i % 4))]}
+    # A pipe's cases name their signal, and the game must be gone within half a second of it.
+    local patience=300
+    case $kind in fifo-*) sig=${kind#fifo-} patience=10 ;; esac
     set -m
     # A window: sdl12-compat puts a full screen on SDL2's 1024x768 dummy display, where the
     # pointer cannot reach the right of the view and the input script's walks go astray.
@@ -151,6 +159,9 @@ run_case() { # KIND FILE... (a group of weapon files is run with the input scrip
         if [ $# -gt 1 ]; then
             # The weapons are all picked up; the pistol fires its first shot in this phase.
             grep -q '^input script: fire the Glock' "$out" 2>/dev/null && break
+        elif [ $patience -lt 300 ]; then
+            # Past the loading a pipe would have blocked for ever: the level is playing.
+            grep -q '^FPS = ' "$log" && break
         else
             [ -s "$log" ] && break
         fi
@@ -165,7 +176,8 @@ run_case() { # KIND FILE... (a group of weapon files is run with the input scrip
         waited=0
         while kill -0 $pid 2>/dev/null; do
             waited=$((waited + 1))
-            [ $waited -gt 300 ] && { why="still running 15 s after SIG$sig"; break; }
+            [ $waited -gt $patience ] &&
+                { why="still running $((patience * 50)) ms after SIG$sig"; break; }
             sleep 0.05
         done
     fi
@@ -241,6 +253,10 @@ startup=$(printf '%s\n' "$assets" | grep -vE "$WEAPON_ONLY")
         for f in $startup; do echo "$kind $f"; done
         echo "$kind" $weapon
     done
+    for sig in "${SIGNALS[@]}"; do
+        echo "fifo-$sig images/level1Images/backgroundLevel.jpg"
+        echo "fifo-$sig testFont.ttf"
+    done
     for kind in rate1 channels0; do
         for f in $startup; do case $f in *.wav) echo "$kind $f" ;; esac; done
         echo "$kind" $(printf '%s\n' $weapon | grep '\.wav$')
@@ -249,6 +265,19 @@ startup=$(printf '%s\n' "$assets" | grep -vE "$WEAPON_ONLY")
 total=$(wc -l <"$work/cases.txt")
 start=$(date +%s)
 xargs -P "$jobs" -L 1 bash "$self" --case <"$work/cases.txt" >"$work/report" 2>&1
+# A pipe as the recording to play or to write: one line naming it, status 2, nothing waits.
+mkfifo "$work/pipe.dacrec"
+for option in --replay --record; do
+    total=$((total + 1))
+    timeout 10 "$game" "$option" "$work/pipe.dacrec" >"$work/pipe.out" 2>&1
+    status=$?
+    if [ $status -ne 2 ] || [ "$(wc -l <"$work/pipe.out")" -ne 1 ] ||
+        ! grep -q "pipe.dacrec: .*it is a pipe" "$work/pipe.out"; then
+        echo "FAIL ($option a pipe): status $status: $(cat "$work/pipe.out")" >>"$work/report"
+    else
+        echo "ok ($option a pipe): $(cat "$work/pipe.out")" >>"$work/report"
+    fi
+done
 failures=$((total - $(grep -c '^ok ' "$work/report")))
 if [ -n "${BROKEN_VERBOSE:-}" ]; then cat "$work/report"; else grep -v '^ok ' "$work/report"; fi
 echo "$total cases ($(printf '%s\n' $startup | wc -l) assets loaded at start one at a time, the" \

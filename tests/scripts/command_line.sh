@@ -1,8 +1,9 @@
 #!/bin/sh
 # The game's command line, on the real binary: --help and --version answer and exit 0 without
-# opening anything; an unknown option or an --fps outside 1..6000 prints the usage to stderr and
-# exits 2; no option asks for the full screen, --windowed for a 1080x720 window; --fps 60 holds
-# the level to about 60 passes a second while the default never waits. The build tree's launcher
+# opening anything; an unknown option, an --fps outside 1..6000 or recording options that do not
+# go together print the usage to stderr and exit 2; no option asks for the full screen,
+# --windowed for a 1080x720 window; --fps 60 holds the level to about 60 passes a second while
+# the default never waits. The build tree's launcher
 # runs the game in its data folder from anywhere. Headless, on SDL's dummy drivers.
 #
 # usage: command_line.sh <game binary> <build-tree launcher> <caption spy> <data folder> <version>
@@ -35,7 +36,8 @@ answer 0 --version
     bad "--version printed '$(cat "$work/out")', expected 'deadacre $version'"
 
 for args in "--bogus" "-x" "--fps 0" "--fps 6001" "--fps -5" "--fps 60x" "--fps" "--fps=" \
-    "--windowed --fps abc"; do
+    "--windowed --fps abc" "--record" "--replay" "--record a --replay b" "--headless" \
+    "--frames" "--windowed --headless"; do
     # shellcheck disable=SC2086
     answer 2 $args
     grep -q '^Usage: deadacre' "$work/err" || bad "deadacre $args: no usage on stderr"

@@ -5,8 +5,10 @@
 # where it ends (status 2); a wrong magic, a newer format or other data files are refused with
 # one line (status 2).
 #
-# Last, a game killed while recording (by the input script, headless) keeps every pass but the
-# one it was in.
+# Last, recording: an earlier recording is kept when the game cannot start; a game killed while
+# recording (by the input script, headless) keeps every pass but the one it was in, in place of
+# the earlier one; a disk that fills up is said in one line and the passes before are kept; a
+# folder or a device is refused in one line.
 #
 # usage: replays.sh GAME DATA_DIR REPLAYS_DIR INPUT_SCRIPT_LIBRARY
 set -u
@@ -96,7 +98,59 @@ for cut in $((size / 3)) $((size - 30)); do
     fi
 done
 
-# Killed without warning while recording.
+# An earlier recording stays as it was when the game cannot start, and nothing is left beside it.
+cp "$rec" "$work/kept.dacrec"
+env -u DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$game" --record "$work/kept.dacrec" \
+    >/dev/null 2>"$work/kept.err"
+status=$?
+if [ $status -ne 1 ] || ! cmp -s "$rec" "$work/kept.dacrec" || ls "$work"/kept.dacrec.* >/dev/null 2>&1; then
+    bad "recording without a display: status $status, the earlier recording" \
+        "$(cmp -s "$rec" "$work/kept.dacrec" && echo kept || echo lost), left: $(ls "$work")"
+else
+    echo "ok: recording without a display: status 1, the earlier recording kept"
+fi
+
+# Where no recording can go: one line naming the path and why, status 2.
+mkdir "$work/folder"
+for target in "$work/folder" /dev/full; do
+    "$game" --record "$target" >/dev/null 2>"$work/where.err"
+    status=$?
+    if [ $status -ne 2 ] || [ "$(wc -l <"$work/where.err")" -ne 1 ] ||
+        ! grep -qE "$target: cannot record into it: it is a (folder|device)" "$work/where.err"; then
+        bad "--record $target: status $status: $(cat "$work/where.err")"
+    else
+        echo "ok: --record $target: $(cat "$work/where.err")"
+    fi
+done
+"$game" --replay "$work/folder" --headless >/dev/null 2>"$work/where.err"
+status=$?
+if [ $status -ne 2 ] || ! grep -q "folder: it is a folder" "$work/where.err"; then
+    bad "--replay a folder: status $status: $(cat "$work/where.err")"
+else
+    echo "ok: --replay a folder: $(cat "$work/where.err")"
+fi
+
+# A full disk, as a file size limit: the game plays on, says once that the recording stops, and
+# the passes written before play back.
+(
+    trap '' XFSZ
+    ulimit -f 2
+    LD_PRELOAD=$script INPUT_SCRIPT=walk INPUT_SCRIPT_PASS_MS=2 SDL_VIDEODRIVER=dummy \
+        SDL_AUDIODRIVER=dummy exec timeout --preserve-status -s TERM 3 "$game" --record "$work/full.dacrec"
+) >/dev/null 2>"$work/full.err"
+status=$?
+"$game" --replay "$work/full.dacrec" --headless >"$work/full.out" 2>"$work/full.replay.err"
+played=$(sed -n 's/^passes //p' "$work/full.out")
+if [ $status -ne 0 ] || [ "$(grep -c 'cannot write the recording' "$work/full.err")" -ne 1 ] ||
+    ! grep -q "full.dacrec: cannot write the recording (File too large)" "$work/full.err" ||
+    [ "${played:-0}" -lt 10 ]; then
+    bad "recording past a size limit: status $status, $played passes played back: $(cat "$work/full.err")"
+else
+    echo "ok: recording past a size limit: $played passes kept; $(grep 'cannot write' "$work/full.err")"
+fi
+
+# Killed without warning while recording, over an earlier recording.
+cp "$rec" "$work/killed.dacrec"
 LD_PRELOAD=$script INPUT_SCRIPT=weapons INPUT_SCRIPT_PASS_MS=2 SDL_VIDEODRIVER=dummy \
     SDL_AUDIODRIVER=dummy "$game" --record "$work/killed.dacrec" 2>/dev/null &
 pid=$!
@@ -110,6 +164,8 @@ if [ $status -ne 2 ] || ! grep -q "cut short: it ends after pass $played\$" "$wo
     [ "${played:-0}" -lt 10 ]; then
     bad "killed recording: wanted status 2, at least 10 passes and where it ends; got status" \
         "$status, '$played' passes: $(cat "$work/killed.err")"
+elif ls "$work"/killed.dacrec.* >/dev/null 2>&1; then
+    bad "killed recording: a temporary file was left: $(ls "$work")"
 else
     echo "ok: killed while recording: $played passes kept; $(cat "$work/killed.err")"
 fi
