@@ -4,13 +4,14 @@
  * key-state array, warps the mouse and queues events, and at the end it queues the quit event.
  *
  * From the script's first action on, the game's clock (SDL_GetTicks) is the script's own: it
- * moves on by 4 ms with each frame the game shows, however long the frame really took. With
- * INPUT_SCRIPT_PASS_MS set it moves on by that much instead, and each frame is also held that
- * long in real time, so that a recorded game plays at about its real pace. The game then catches up
- * that time in passes of its own, as it does when frames come far apart, and the player walks one
- * step per 21 ms of that time; the script counts steps by the same rule and clock, so the walk
- * reaches the weapons lying on the map however fast or slowly the machine runs (under valgrind, on
- * a loaded machine). Each phase is logged to standard error.
+ * moves on by 16 ms with each frame the game shows (a 60 Hz display), however long the frame
+ * really took. With INPUT_SCRIPT_PASS_MS set it moves on by that much instead, and each frame is
+ * also held that long in real time, so that a recorded game plays at about its real pace. The
+ * game catches that time up in passes of its own, as it does when frames come far apart, and the
+ * player walks one step per 21 ms of it; the script counts steps by the same rule and clock, so
+ * the walk reaches the weapons lying on the map however fast or slowly the machine runs (under
+ * valgrind, on a loaded machine), and only one frame in sixteen passes is painted and shown.
+ * Each phase is logged to standard error.
  *
  * INPUT_SCRIPT names the script (default "memcheck"; the others make the committed recordings
  * in tests/replays/). */
@@ -99,7 +100,7 @@ static const struct Phase zombieScript[] = {
 
 static const struct Phase* script = memcheckScript;
 static int phaseCount = sizeof(memcheckScript) / sizeof(memcheckScript[0]);
-static Uint32 frameMs = 4;
+static Uint32 frameMs = 16;
 static int realPace; /* frames are held frameMs in real time too */
 
 static void chooseScript(void) {
