@@ -235,22 +235,6 @@ TEST_F(LevelLoop, AltEnterAndF11SwitchFullScreenAndTheLevelGoesOn) {
     EXPECT_EQ(0u, SDL_GetVideoSurface()->flags & SDL_FULLSCREEN) << "four switches end windowed";
 }
 
-void pushJoystick(Uint8 type, Uint8 index, Sint16 value) {
-    SDL_Event event = {};
-    event.type = type;
-    if (type == SDL_JOYAXISMOTION) {
-        event.jaxis.axis = index;
-        event.jaxis.value = value;
-    } else if (type == SDL_JOYHATMOTION) {
-        event.jhat.hat = index;
-        event.jhat.value = static_cast<Uint8>(value);
-    } else {
-        event.jbutton.button = index;
-        event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    }
-    SDL_PushEvent(&event);
-}
-
 // Every control of the pad on both layouts, as the game's input seam hands it on: pushed joystick
 // events in, the keys held, the pointer's place and the key and button events out.
 TEST_F(LevelLoop, GamepadPlaysAsTheKeyboardAndMouse) {
