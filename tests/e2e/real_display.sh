@@ -610,6 +610,18 @@ else
     echo "ok: on a 1024x768 screen the game says so in one line and plays in a $before window"
 fi
 
+step=window-icon
+# The icon the package installs (here the source tree's copy): classic SDL hands X a picture and
+# its mask with the icon name, sdl12-compat hands it to SDL2, which sets _NET_WM_ICON.
+if [ $runtime = classic ]; then
+    xprop -id "$window" WM_ICON_NAME | grep -q '"Dead Acre"' ||
+        fail "the icon name is not 'Dead Acre': $(xprop -id "$window" WM_ICON_NAME)"
+    xprop -id "$window" WM_HINTS | grep -q 'to use for icon' || fail "the window has no icon"
+else
+    xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48x48 icon"
+fi
+echo "ok: the window carries the game's icon"
+
 step=small-screen-switch
 xdotool keydown alt keydown Return
 sleep 0.1
