@@ -1,8 +1,10 @@
 #include "VideoMode.h"
 
 #include <SDL/SDL_image.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "FastDrawing.h"
 #include "Gamepad.h"
@@ -79,6 +81,11 @@ bool VideoMode::toggle() {
     // screen's address, which SDL 1.2 keeps across modes of the same size and depth.
     Uint32 flags = screen->flags & SDL_FULLSCREEN;
     int w = screen->w, h = screen->h, bpp = screen->format->BitsPerPixel;
+    // Setting a mode lets go of every key SDL knows to be held; the player has not.
+    int keyCount = 0;
+    Uint8* keys = SDL_GetKeyState(&keyCount);
+    std::vector<Uint8> held(keys, keys + keyCount);
+    SDLMod mod = SDL_GetModState();
     SDL_Surface* switched = SDL_SetVideoMode(w, h, bpp, flags ^ SDL_FULLSCREEN);
     if (switched == NULL) {
         std::fprintf(stderr, "deadacre: cannot switch to %s: %s\n",
@@ -88,6 +95,8 @@ bool VideoMode::toggle() {
     if (switched != NULL) {
         mainScreen = switched;
     }
+    std::copy(held.begin(), held.end(), SDL_GetKeyState(NULL));
+    SDL_SetModState(mod);
     return switched != NULL && (switched->flags & SDL_FULLSCREEN) != flags;
 }
 
