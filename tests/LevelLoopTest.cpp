@@ -207,7 +207,7 @@ TEST_F(LevelLoop, AltEnterAndF11SwitchFullScreenAndTheLevelGoesOn) {
                    {SDLK_F11, KMOD_NONE, true}};
     SDL_Surface* map = level->images[0];
     ASSERT_NE(nullptr, map);
-    int sx = 600, sy = 40; // clear of everything painted over the map
+    int sx = 600, sy = 40;       // clear of everything painted over the map
     SDL_ShowCursor(SDL_DISABLE); // with SDL's own cursor shown every frame is painted whole
     for (const auto& press : presses) {
         runPasses(3);
