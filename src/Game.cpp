@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Gamepad.h"
 #include "PresentationPath.h"
+#include "VideoMode.h"
 #include "mainMenu.h"
 
 SDL_Rect camera;
@@ -71,13 +73,14 @@ Game::Game(bool windowed)
     TTF_Init();
     // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
-    mainScreen =
-        SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed ? 0 : SDL_FULLSCREEN);
+    VideoMode::setIdentity();
+    mainScreen = VideoMode::open(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed);
     if (mainScreen == NULL) {
-        failStartup(windowed ? "the 1080x720 window could not be opened"
-                             : "the 1080x720 full-screen video mode could not be set");
+        exitStatus = 1;
+        cleanup();
         return;
     }
+    Gamepad::open();
     Mix_AllocateChannels(1000);
     camera.x = 0;
     camera.y = 0;
@@ -124,6 +127,7 @@ void Game::startMenu() {
 }
 
 void Game::cleanup() {
+    Gamepad::close();
     Mix_CloseAudio();
     TTF_Quit();
     SDL_Quit();

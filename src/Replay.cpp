@@ -25,6 +25,7 @@
 #include "Recording.h"
 #include "SlowZombie.h"
 #include "Text.h"
+#include "VideoMode.h"
 #include "Weapon.h"
 
 #ifndef DEADACRE_VERSION
@@ -344,19 +345,19 @@ bool beginStream(bool checkData) {
 
 int Replay::pollEvent(SDL_Event* event) {
     if (s.mode == RECORDING) {
-        int got = SDL_PollEvent(event);
+        int got = VideoMode::pollEvent(event);
         if (got && s.inLevel && Recording::keepsEvent(event->type)) {
             s.current.events.push_back(*event);
         }
         return got;
     }
     if (s.mode != REPLAYING || !s.inLevel) {
-        return SDL_PollEvent(event);
+        return VideoMode::pollEvent(event);
     }
     if (s.onScreen && !s.viewerQuit) {
         // The viewer may only stop the playback: closing the window, Escape or the right button.
         SDL_Event real;
-        while (SDL_PollEvent(&real)) {
+        while (VideoMode::pollEvent(&real)) {
             if (real.type == SDL_QUIT ||
                 (real.type == SDL_KEYDOWN && real.key.keysym.sym == SDLK_ESCAPE) ||
                 (real.type == SDL_MOUSEBUTTONDOWN && real.button.button == SDL_BUTTON_RIGHT)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Game.h"
+#include "LaunchFolder.h"
 #include "Level1.h"
 #include "Replay.h"
 
@@ -19,7 +20,11 @@ static void printUsage(FILE* to) {
                  "\n"
                  "Dead Acre, a top-down action game. Walk with W A S D, aim with the mouse, fire\n"
                  "with the left button; 1, 2, 3 take a weapon you have picked up into hand; the\n"
-                 "right button leaves the game.\n"
+                 "right button leaves the game. Alt+Enter or F11 switches between full screen\n"
+                 "and a window.\n"
+                 "\n"
+                 "Gamepad: left stick walk, right stick aim, right trigger or shoulder fire,\n"
+                 "X reload, Y backpack, B potion, d-pad left/up/right weapons 1/2/3, Back leave.\n"
                  "\n"
                  "  --windowed  play in a 1080x720 window instead of full screen\n"
                  "  --fps N     let the level draw at most N frames a second, 1 to 6000\n"
@@ -104,6 +109,7 @@ int main(int argc, char** args) {
     if ((headless || frames) && replay == NULL) {
         return usageError("--replay FILE must come with", headless ? "--headless" : "--frames");
     }
+    LaunchFolder::resolveFileArguments(argc, args);
     int early = Replay::fromCommandLine(argc, args);
     if (early >= 0) {
         return early;

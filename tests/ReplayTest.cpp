@@ -577,6 +577,57 @@ protected:
         }
     }
 
+    // The weapons' round again, played on the gamepad: sticks, d-pad, trigger, shoulder, buttons.
+    static void gamepadScript(int pass) {
+        using namespace testsupport;
+        FakeClock::advance(pass % 3 == 0 ? 21 : 4);
+        const Uint8 AXIS = SDL_JOYAXISMOTION;
+        switch (pass) {
+        case 0:
+            pushJoystick(AXIS, 0, 32767);
+            pushJoystick(AXIS, 3, 12000);
+            pushJoystick(AXIS, 4, 9000);
+            break;
+        case 150:
+            pushJoystick(AXIS, 0, 0);
+            pushJoystick(AXIS, 1, -32768);
+            break;
+        case 290:
+            pushJoystick(AXIS, 1, 30000);
+            break;
+        case 510:
+            pushJoystick(AXIS, 1, 0);
+            break;
+        case 515: // on the flamethrower by now
+            pushJoystick(SDL_JOYHATMOTION, 0, SDL_HAT_RIGHT);
+            break;
+        case 520:
+            pushJoystick(AXIS, 3, -20000);
+            pushJoystick(AXIS, 5, 32767);
+            break;
+        case 700:
+            pushJoystick(AXIS, 5, -32768);
+            pushJoystick(SDL_JOYHATMOTION, 0, SDL_HAT_UP);
+            break;
+        case 705:
+            pushJoystick(SDL_JOYBUTTONDOWN, 5, 0);
+            break;
+        case 800:
+            pushJoystick(SDL_JOYBUTTONUP, 5, 0);
+            pushJoystick(SDL_JOYHATMOTION, 0, SDL_HAT_CENTERED);
+            pushJoystick(SDL_JOYBUTTONDOWN, 2, 0);
+            pushJoystick(SDL_JOYBUTTONDOWN, 3, 0);
+            break;
+        case 830:
+            pushJoystick(SDL_JOYBUTTONDOWN, 6, 0);
+            break;
+        default:
+            if (pass > 520 && pass < 700) {
+                pushJoystick(AXIS, 4, static_cast<Sint16>((pass % 40) * 800 - 16000));
+            }
+        }
+    }
+
     std::string path;
 };
 
@@ -638,6 +689,33 @@ void sleepOnScriptedClock(Uint32 ms) { testsupport::FakeClock::advance(ms); }
 
 // With --fps 60 frames come 16 ms apart and each runs a pass per millisecond of game time; the
 // recording keeps every pass with the game time it read, so a playback pass by pass ends alike.
+// A game played on the gamepad records as keys and pointer, and plays back to the same passes.
+TEST_F(ReplayLevel, AGamepadGameIsRecordedAndPlayedBackExactly) {
+    FakeClock::set(50000);
+    int mostProjectiles = 0;
+    std::vector<Pass> plain = play(gamepadScript, [&](Level1*) {
+        mostProjectiles =
+            std::max(mostProjectiles, static_cast<int>(particleEngine->projectiles.size()));
+    });
+    ASSERT_EQ(831u, plain.size()) << "Back on the pad did not leave the level at pass 831";
+    ASSERT_GT(mostProjectiles, 20) << "the pad never got the weapons firing";
+
+    FakeClock::set(50000);
+    ASSERT_TRUE(Replay::startRecording(path, FakeClock::read)) << Replay::error();
+    std::vector<Pass> recorded = play(gamepadScript);
+    Replay::stop();
+    FakeClock::set(7);
+    ASSERT_TRUE(Replay::startReplay(readBytes(path), true, FakeClock::read)) << Replay::error();
+    std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
+    ASSERT_EQ(plain.size(), recorded.size());
+    ASSERT_EQ(plain.size(), replayed.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i].state, recorded[i].state) << "recording changed pass " << i + 1;
+        ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
+        ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
+    }
+}
+
 TEST_F(ReplayLevel, AGameRecordedAtSixtyFramesASecondPlaysBackExactly) {
     FakeClock::set(50000);
     Level1::chosenFPS = 60;

@@ -35,6 +35,7 @@ echo "ok: built $(basename "$deb") in $(($(date +%s) - started)) s"
 
 lintian "$deb" >"$tmp/lintian.log" 2>&1
 grep '^E:' "$tmp/lintian.log" && fail "lintian reports errors"
+grep 'hardening-no-' "$tmp/lintian.log" && fail "lintian finds hardening missing"
 echo "ok: lintian reports no errors ($(grep -c '^[WI]:' "$tmp/lintian.log") warnings and notes)"
 
 root=$tmp/root
@@ -54,7 +55,12 @@ for size in 48 128 256; do
 done
 man -l "$share/man/man6/deadacre.6.gz" >"$tmp/man.txt" 2>"$tmp/man.err" && [ ! -s "$tmp/man.err" ] ||
     fail "the manual page does not render cleanly: $(cat "$tmp/man.err")"
-grep -q -- '--fps' "$tmp/man.txt" || fail "the manual page does not describe --fps"
+for option in --windowed --fps --record --replay --headless --frames --help --version; do
+    grep -q -- "^ *$option" "$tmp/man.txt" || fail "the manual page does not describe $option"
+done
+grep -q 'README.md.gz' "$tmp/man.txt" || fail "the manual page does not name README.md.gz"
+grep -qx 'Exec=deadacre --windowed' "$share/applications/deadacre.desktop" ||
+    fail "the menu entry has no action playing in a window"
 # debhelper compresses the larger documents.
 for doc in LICENSE README.md ASSETS-LICENSE.md LICENSE-DejaVu.txt copyright; do
     [ -f "$share/doc/deadacre/$doc" ] || [ -f "$share/doc/deadacre/$doc.gz" ] ||

@@ -32,3 +32,16 @@ cwd=$(readlink "/proc/$pid/cwd")
 quit_game $pid 100 ||
     fail "the game did not end with status 0 within 10 s of the quit event (status $quit_status)"
 echo "ok: installed launcher ran the game from $cwd, captions $(tr '\n' '|' <"$tmp/captions"), exit status 0"
+
+# A recording named by a relative path lands where the player typed it, not in the data folder.
+cd "$tmp/elsewhere" || exit 1
+rm -f "$tmp/captions"
+CAPTION_LOG=$tmp/captions LD_PRELOAD=$spy SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    ./deadacre --record game.dacrec >"$tmp/out" 2>&1 &
+pid=$!
+wait_for $pid 300 grep -q '^FPS = [0-9]' "$tmp/captions" 2>/dev/null ||
+    fail "no level within 30 s when recording to a relative path"
+quit_game $pid 100 || fail "recording to a relative path: status $quit_status after the quit event"
+[ -s "$tmp/elsewhere/game.dacrec" ] || fail "no game.dacrec in the folder the launcher was started from"
+[ -e "$data/game.dacrec" ] && fail "the recording was written into the data folder"
+echo "ok: --record game.dacrec through the launcher wrote $tmp/elsewhere/game.dacrec"

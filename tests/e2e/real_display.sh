@@ -572,3 +572,74 @@ status=$?
 game_pid=""
 [ $status -eq 0 ] || fail "exit status $status after a right click on the big screen, expected 0"
 echo "ok: a right click ends the game on the big screen with status 0"
+
+# ---------------------------------------------------------------------------------------------
+# A screen smaller than the game, with no window manager: full screen cannot be had, so the game
+# says so in one line and plays in a 1080x720 window. Alt+Enter then switches (or, where the
+# runtime cannot make a full screen of this size, keeps the window) and the level goes on.
+step=small-screen
+kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
+sampler_pid=""
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset 4>"$work/display-small" \
+    2>"$work/xvfb-small.log" &
+xvfb_pid="$xvfb_pid $!"
+for _ in $(seq 100); do [ -s "$work/display-small" ] && break; sleep 0.1; done
+[ -s "$work/display-small" ] || fail "the 1024x768 Xvfb reported no display"
+export DISPLAY=:$(head -n 1 "$work/display-small")
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdotool mousemove 512 384
+(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+game_pid=$!
+started=$(now_ms)
+until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+    kill -0 $game_pid 2>/dev/null || fail "the game ended on the 1024x768 screen instead of opening a window"
+    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s on the 1024x768 screen"
+    sleep 0.1
+done
+size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+before=$(size)
+said=$(grep -c 'playing in a 1080x720 window instead' "$work/game.log")
+# sdl12-compat scales a full screen to any screen size (without a window manager the window keeps
+# its size); classic SDL has no mode large enough.
+if [ $runtime = sdl12-compat ] && [ "$said" -eq 0 ]; then
+    echo "ok: on a 1024x768 screen sdl12-compat sets its full screen (window $before)"
+else
+    [ "$said" -eq 1 ] ||
+        fail "expected one line saying the game plays in a window, got: $(cat "$work/game.log")"
+    [ "$before" = 1080x720 ] || fail "the window on the 1024x768 screen is $before, expected 1080x720"
+    echo "ok: on a 1024x768 screen the game says so in one line and plays in a $before window"
+fi
+
+step=window-icon
+# The icon the package installs (here the source tree's copy): classic SDL hands X a picture and
+# its mask with the icon name, sdl12-compat hands it to SDL2, which sets _NET_WM_ICON.
+if [ $runtime = classic ]; then
+    xprop -id "$window" WM_ICON_NAME | grep -q '"Dead Acre"' ||
+        fail "the icon name is not 'Dead Acre': $(xprop -id "$window" WM_ICON_NAME)"
+    xprop -id "$window" WM_HINTS | grep -q 'to use for icon' || fail "the window has no icon"
+else
+    xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || fail "the window has no 48x48 icon"
+fi
+echo "ok: the window carries the game's icon"
+
+step=small-screen-switch
+xdotool keydown alt keydown Return
+sleep 0.1
+xdotool keyup Return keyup alt
+sleep 1
+kill -0 $game_pid 2>/dev/null || fail "the game ended after Alt+Enter: $(cat "$work/game.log")"
+caption=$(xdotool getwindowname "$window")
+[[ $caption =~ ^FPS\ =\ [0-9] ]] || fail "the caption is '$caption' after Alt+Enter, not the level's"
+echo "ok: after Alt+Enter the level goes on (window $before, now $(size))"
+xdotool mousedown 3
+xdotool mouseup 3 2>/dev/null
+clicked=$(now_ms)
+while kill -0 $game_pid 2>/dev/null; do
+    [ $(($(now_ms) - clicked)) -gt 10000 ] && fail "still running 10 s after a right click on the small screen"
+    sleep 0.1
+done
+wait $game_pid
+status=$?
+game_pid=""
+[ $status -eq 0 ] || fail "exit status $status after a right click on the small screen, expected 0"
+echo "ok: a right click ends the game on the small screen with status 0"

@@ -64,6 +64,8 @@ if [ "$missing" -ne 1 ] ||
     grep 'could not load' "$work/no-assets.out" | head -n 5
     fail=1
 fi
+[ "$(grep -c 'the window has no icon' "$work/no-assets.out")" -eq 1 ] ||
+    { echo "FAIL (no-assets): expected one line saying the window has no icon"; fail=1; }
 if grep -q 'could not load' "$work/no-font.out"; then
     echo "FAIL (no-font): a 'could not load' line although every picture is there"; fail=1
 fi

@@ -115,6 +115,22 @@ void pushQuit() {
     SDL_PushEvent(&event);
 }
 
+void pushJoystick(Uint8 type, Uint8 index, Sint16 value) {
+    SDL_Event event = {};
+    event.type = type;
+    if (type == SDL_JOYAXISMOTION) {
+        event.jaxis.axis = index;
+        event.jaxis.value = value;
+    } else if (type == SDL_JOYHATMOTION) {
+        event.jhat.hat = index;
+        event.jhat.value = static_cast<Uint8>(value);
+    } else {
+        event.jbutton.button = index;
+        event.jbutton.state = type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    }
+    SDL_PushEvent(&event);
+}
+
 void drainEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {

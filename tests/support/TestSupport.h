@@ -46,6 +46,8 @@ void moveMouse(int x, int y); // sets the mouse state and drops the motion event
 void pushKeyDown(SDLKey key);
 void pushMouseButton(Uint8 button, bool down);
 void pushQuit();
+// A joystick event: an axis moved, a hat pressed, or a button pressed or let go.
+void pushJoystick(Uint8 type, Uint8 index, Sint16 value);
 void drainEvents();
 
 // Pixels of the video surface, as 0xRRGGBB.

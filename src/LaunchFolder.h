@@ -1,0 +1,17 @@
+#ifndef LAUNCHFOLDER_H
+#define LAUNCHFOLDER_H
+
+// The folder the player started the game from. The launchers run the game in its data folder,
+// so they name the caller's folder in DEADACRE_CALLER_DIR; files the player names on the command
+// line are found from there, as they would be by any other program.
+class LaunchFolder {
+public:
+    // Turns the file names after --record and --replay into full paths: relative ones are taken
+    // from the caller's folder (else the working directory), so every message names the file
+    // the game really used.
+    static void resolveFileArguments(int argc, char** argv);
+    // path made absolute against the caller's folder; absolute paths are returned as they are.
+    static const char* resolve(const char* path);
+};
+
+#endif

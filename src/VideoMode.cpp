@@ -1,0 +1,113 @@
+#include "VideoMode.h"
+
+#include <SDL/SDL_image.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "FastDrawing.h"
+#include "Gamepad.h"
+#include "Globals.h"
+
+const char* const VideoMode::ICON_PATHS[2] = {"../../icons/hicolor/48x48/apps/deadacre.png",
+                                              "../packaging/icons/deadacre-48.png"};
+const char* const VideoMode::ICON_NAME = "Dead Acre";
+
+void VideoMode::setIdentity() {
+    // The title is left to the menu and the level; only the icon's name is the game's own.
+    SDL_WM_SetCaption(NULL, ICON_NAME);
+    std::string tried;
+    for (const char* path : ICON_PATHS) {
+        SDL_Surface* icon = IMG_Load(path);
+        if (icon != NULL) {
+            // SDL keeps its own copy; the alpha channel becomes the icon's mask.
+            SDL_WM_SetIcon(icon, NULL);
+            SDL_FreeSurface(icon);
+            return;
+        }
+        tried += tried.empty() ? path : std::string(" nor ") + path;
+    }
+    std::fprintf(stderr, "deadacre: the window has no icon: found neither %s\n", tried.c_str());
+}
+
+SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
+    // The desktop's size, asked before any mode is set, for the message should nothing fit.
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    int screenW = info != NULL ? info->current_w : 0;
+    int screenH = info != NULL ? info->current_h : 0;
+    if (!windowed) {
+        SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, SDL_FULLSCREEN);
+        if (screen != NULL) {
+            return screen;
+        }
+        std::fprintf(stderr,
+                     "deadacre: full screen at %dx%d could not be set (%s): playing in a %dx%d "
+                     "window instead\n",
+                     width, height, SDL_GetError(), width, height);
+    }
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, 0);
+    if (screen == NULL) {
+        std::fprintf(stderr,
+                     "deadacre: cannot start: neither full screen nor a %dx%d window could be "
+                     "set on this %dx%d screen (%s); --windowed plays in a window on a screen "
+                     "of at least %dx%d\n",
+                     width, height, screenW, screenH, SDL_GetError(), width, height);
+    }
+    return screen;
+}
+
+bool VideoMode::isToggle(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN) {
+        return false;
+    }
+    SDLKey key = event.key.keysym.sym;
+    return key == SDLK_F11 ||
+           ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT));
+}
+
+bool VideoMode::toggle() {
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    if (screen == NULL) {
+        return false;
+    }
+    // Whatever the display showed is gone or moved: the record of painted areas says nothing
+    // about the new picture, so the next frame is painted and sent whole.
+    FastDrawing::forgetPaintedAreas();
+    if (SDL_WM_ToggleFullScreen(screen)) {
+        return true;
+    }
+    // The runtime cannot switch in place: set the other mode. The objects of the level keep the
+    // screen's address, which SDL 1.2 keeps across modes of the same size and depth.
+    Uint32 flags = screen->flags & SDL_FULLSCREEN;
+    int w = screen->w, h = screen->h, bpp = screen->format->BitsPerPixel;
+    // Setting a mode lets go of every key SDL knows to be held; the player has not.
+    int keyCount = 0;
+    Uint8* keys = SDL_GetKeyState(&keyCount);
+    std::vector<Uint8> held(keys, keys + keyCount);
+    SDLMod mod = SDL_GetModState();
+    SDL_Surface* switched = SDL_SetVideoMode(w, h, bpp, flags ^ SDL_FULLSCREEN);
+    if (switched == NULL) {
+        std::fprintf(stderr, "deadacre: cannot switch to %s: %s\n",
+                     flags ? "a window" : "full screen", SDL_GetError());
+        switched = SDL_SetVideoMode(w, h, bpp, flags);
+    }
+    if (switched != NULL) {
+        mainScreen = switched;
+    }
+    std::copy(held.begin(), held.end(), SDL_GetKeyState(NULL));
+    SDL_SetModState(mod);
+    return switched != NULL && (switched->flags & SDL_FULLSCREEN) != flags;
+}
+
+int VideoMode::pollEvent(SDL_Event* event) {
+    while (SDL_PollEvent(event)) {
+        if (isToggle(*event)) {
+            toggle();
+        } else if (!Gamepad::translate(*event)) {
+            return 1;
+        }
+    }
+    Gamepad::holdKeys();
+    return 0;
+}

@@ -1,0 +1,33 @@
+#ifndef VIDEOMODE_H
+#define VIDEOMODE_H
+
+#include <SDL/SDL.h>
+
+// The game's window as the desktop sees it: its icon and icon name, full screen or a window, and
+// the switch between the two while playing.
+class VideoMode {
+public:
+    // The icon and the icon name of the window about to open; before the first SDL_SetVideoMode,
+    // which is where SDL 1.2 takes the icon from. A missing icon costs one line on stderr.
+    static void setIdentity();
+    // The screen to play on: full screen unless windowed, else (or where full screen cannot be
+    // set) a window, saying so in one line. NULL, after one "cannot start" line naming the
+    // screen's size and --windowed, when neither opens.
+    static SDL_Surface* open(int width, int height, int bpp, bool windowed);
+    // Alt+Enter or F11 pressed.
+    static bool isToggle(const SDL_Event& event);
+    // Full screen to window or back, keeping the game as it is; the next frame is painted and
+    // shown in full. False, with the mode left as it was, when the other mode cannot be set.
+    static bool toggle();
+    // SDL_PollEvent as the game reads the outside world: the switch taken out and done (it
+    // changes nothing the game decides, so neither the game nor a recording sees it), and the
+    // gamepad's events turned into the keyboard and mouse input they stand for.
+    static int pollEvent(SDL_Event* event);
+
+    // Where the icon is looked for, relative to the data folder the game runs in: the installed
+    // icon set, then the source tree's.
+    static const char* const ICON_PATHS[2];
+    static const char* const ICON_NAME;
+};
+
+#endif
