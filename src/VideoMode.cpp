@@ -96,7 +96,11 @@ bool VideoMode::toggle() {
         mainScreen = switched;
     }
     std::copy(held.begin(), held.end(), SDL_GetKeyState(NULL));
-    SDL_SetModState(mod);
+#ifndef __EMSCRIPTEN__
+    SDL_SetModState(mod); // the browser's SDL has none: its modifiers follow the page's keys
+#else
+    (void)mod;
+#endif
     return switched != NULL && (switched->flags & SDL_FULLSCREEN) != flags;
 }
 
