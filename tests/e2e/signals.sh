@@ -34,6 +34,19 @@ export DISPLAY=:$(head -n 1 "$work/display")
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# signal_and_wait SIG MS: signals the game and waits for it to end, at most MS ms; sets $sent (when
+# the signal went) and fails, with the game killed, if it is still running by then.
+signal_and_wait() {
+    kill -s "$1" "$game_pid" 2>/dev/null
+    sent=$(now_ms)
+    while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt "$2" ]; do
+        sleep 0.01
+    done
+    kill -0 "$game_pid" 2>/dev/null || return 0
+    kill -9 "$game_pid"
+    wait "$game_pid" 2>/dev/null
+    return 1
+}
 RANDOM=${SIGNAL_SEED:-$$}
 echo "seed $RANDOM (set SIGNAL_SEED to repeat)"
 fail=0 n=0
@@ -48,15 +61,8 @@ for round in $(seq "$rounds"); do
         # 0 to 2.5 s after the menu's caption: during loading, the first passes, or well into play.
         delay=$(((RANDOM % 2500)))
         sleep "$(awk -v d=$delay 'BEGIN { printf "%.3f", d / 1000 }')"
-        kill -s "$sig" "$game_pid" 2>/dev/null
-        sent=$(now_ms)
-        while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt 1000 ]; do
-            sleep 0.01
-        done
-        if kill -0 "$game_pid" 2>/dev/null; then
+        if ! signal_and_wait "$sig" 1000; then
             echo "FAIL: SIG$sig ${delay} ms after the menu caption: still running 1 s later"
-            kill -9 "$game_pid"
-            wait "$game_pid" 2>/dev/null
             fail=1
         else
             wait "$game_pid"
@@ -89,17 +95,10 @@ for round in $(seq "$rounds"); do
         delay=$((RANDOM % 50))
         sleep "$(awk -v d=$delay 'BEGIN { printf "%.3f", d / 1000 }')"
         if catching "$game_pid"; then in_main=1; else in_main=0; fi
-        kill -s "$sig" "$game_pid" 2>/dev/null
-        sent=$(now_ms)
         # The game notes the signal at once but first ends its start-up (the display, the
         # menu's set-up), which it cannot leave half done: 2 s.
-        while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt 2000 ]; do
-            sleep 0.01
-        done
-        if kill -0 "$game_pid" 2>/dev/null; then
+        if ! signal_and_wait "$sig" 2000; then
             echo "FAIL: SIG$sig ${delay} ms after launch: still running 2 s later"
-            kill -9 "$game_pid"
-            wait "$game_pid" 2>/dev/null
             fail=1
         else
             wait "$game_pid"
@@ -126,15 +125,10 @@ for sig in INT TERM QUIT HUP; do
     game_pid=$!
     for _ in $(seq 300); do grep -q '^FPS = ' "$log" 2>/dev/null && break; sleep 0.01; done
     sleep "0.$((RANDOM % 10))"
-    kill -s "$sig" "$game_pid" 2>/dev/null
-    sent=$(now_ms)
-    while kill -0 "$game_pid" 2>/dev/null && [ $(($(now_ms) - sent)) -lt 3000 ]; do
-        sleep 0.01
-    done
+    signal_and_wait "$sig" 3000
+    ended=$?
     took=$(($(now_ms) - sent))
-    if kill -0 "$game_pid" 2>/dev/null; then
-        kill -9 "$game_pid"
-        wait "$game_pid" 2>/dev/null
+    if [ $ended -ne 0 ]; then
         echo "FAIL: --fps 1, SIG$sig: still running 3 s later"
         fail=1
     else
