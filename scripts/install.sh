@@ -11,8 +11,8 @@ TEST_PACKAGES="libgtest-dev xvfb xdotool imagemagick x11-utils valgrind \
 debhelper dpkg-dev lintian desktop-file-utils appstream"
 # The style check: the committed .clang-format is read by version 14, Debian 12's.
 TEST_PACKAGES="$TEST_PACKAGES clang-format"
-# The second SDL 1.2 runtime the tests run on, and a window manager for the big-screen run.
-TEST_PACKAGES="$TEST_PACKAGES libsdl1.2-compat matchbox-window-manager"
+# The second SDL 1.2 runtime the tests run on, and window managers for the big-screen runs.
+TEST_PACKAGES="$TEST_PACKAGES libsdl1.2-compat matchbox-window-manager openbox"
 WEB_PACKAGES="emscripten fonttools python3-brotli"
 # The browser build and its test: Chromium driven from Node.js (npm).
 TEST_PACKAGES="$TEST_PACKAGES $WEB_PACKAGES chromium"

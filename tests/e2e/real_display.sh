@@ -574,6 +574,56 @@ game_pid=""
 echo "ok: a right click ends the game on the big screen with status 0"
 
 # ---------------------------------------------------------------------------------------------
+# Alt+Enter and F11 under a window manager that leaves a window its own size (matchbox makes
+# every window as big as the screen): full screen, then the game's 1080x720 window in the
+# manager's frame, then full screen again, with the level going on throughout.
+step=big-screen-switch
+kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
+openbox >"$work/openbox.log" 2>&1 &
+sampler_pid=$!
+sleep 0.5
+# shown: the sizes of the top-level windows on the screen, widest first.
+shown() {
+    xwininfo -root -children | awk '/^ +0x/ { print $1 }' | while read -r id; do
+        xwininfo -id "$id" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 }
+            /Map State: IsViewable/ { print w "x" h }'
+    done | sort -t x -k 1,1nr -k 2,2nr
+}
+(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+game_pid=$!
+started=$(now_ms)
+until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+    kill -0 $game_pid 2>/dev/null || fail "the game ended before reaching the level"
+    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s under openbox"
+    sleep 0.1
+done
+switched() { # full|window
+    local widest own
+    widest=$(shown | head -n 1)
+    own=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+    why="after $key: expected $1; the widest window on the screen is $widest, the game's is $own"
+    [[ $(xdotool getwindowname "$window") =~ ^FPS\ =\ [0-9] ]] || return 1
+    if [ "$1" = full ]; then
+        [ "$widest" = 1920x1080 ]
+    else
+        [ "$own" = 1080x720 ] && [ "${widest%x*}" -lt 1920 ]
+    fi
+}
+key=start
+wait_for 10 switched full
+key=Alt+Enter
+xdotool key alt+Return
+wait_for 10 switched window
+echo "ok: Alt+Enter put the level in a 1080x720 window"
+key=F11
+xdotool key F11
+wait_for 10 switched full
+echo "ok: F11 brought the full screen back, the level going on"
+kill -TERM $game_pid
+wait $game_pid
+game_pid=""
+
+# ---------------------------------------------------------------------------------------------
 # A screen smaller than the game, with no window manager: full screen cannot be had, so the game
 # says so in one line and plays in a 1080x720 window. Alt+Enter then switches (or, where the
 # runtime cannot make a full screen of this size, keeps the window) and the level goes on.
