@@ -4,8 +4,9 @@
 #include <SDL/SDL.h>
 
 // A gamepad played as the keyboard and the mouse: each joystick event becomes the keys held, the
-// pointer placed and the key and button events pushed that the game already reads, so the level,
-// a recording and its playback see no gamepad at all.
+// pointer placed and the key and button events pushed into SDL's own channels, which Input's live
+// source reads (translate and holdKeys run inside VideoMode::pollEvent, under Input::pollEvent).
+// So the level, a recording and its playback see no gamepad at all.
 //
 //   left stick       walk (W A S D)           right stick   aim (the pointer around the player)
 //   right trigger    fire (left button)       right shoulder fire (left button)

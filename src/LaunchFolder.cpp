@@ -29,12 +29,3 @@ const char* LaunchFolder::resolve(const char* path) {
     resolved.push_back((base / path).lexically_normal().string());
     return resolved.back().c_str();
 }
-
-void LaunchFolder::resolveFileArguments(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; i++) {
-        if (std::strcmp(argv[i], "--record") == 0 || std::strcmp(argv[i], "--replay") == 0) {
-            argv[i + 1] = const_cast<char*>(resolve(argv[i + 1]));
-            i++;
-        }
-    }
-}

@@ -6,11 +6,8 @@
 // line are found from there, as they would be by any other program.
 class LaunchFolder {
 public:
-    // Turns the file names after --record and --replay into full paths: relative ones are taken
-    // from the caller's folder (else the working directory), so every message names the file
-    // the game really used.
-    static void resolveFileArguments(int argc, char** argv);
-    // path made absolute against the caller's folder; absolute paths are returned as they are.
+    // path made absolute against the caller's folder (else the working directory), so every
+    // message names the file the game really used; absolute paths are returned as they are.
     static const char* resolve(const char* path);
 };
 

@@ -1,6 +1,7 @@
 #include "Level1.h"
 
 #include "Backpack.h"
+#include "Checksum.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
@@ -8,6 +9,7 @@
 #include "Gold.h"
 #include "HUD.h"
 #include "HealthPotion.h"
+#include "Input.h"
 #include "ParticleEngine.h"
 #include "PathingBlocker.h"
 #include "Player.h"
@@ -57,7 +59,7 @@ void Level1::startLevel() {
 int Level1::chosenFPS = 6000;
 
 void Level1::setUpWorld() {
-    Replay::beginLevel();
+    Replay::beginLevel([this] { return stateChecksum(); });
     mapHeight = 1712;
     mapWidth = 2916;
 
@@ -102,7 +104,7 @@ void Level1::setUpWorld() {
     ownPlayer = player = new Player(imageHandler, mainScreen, collisionDetection);
     ownHud = hud = new HUD(imageHandler, mainScreen, player);
 
-    keystates = Replay::keyState();
+    keystates = Input::keyState();
 }
 
 // Survivors are pushed back from the top of the copy down, so the list's order flips every pass.
@@ -138,7 +140,7 @@ void Level1::dropDestroyedUnits() {
 }
 
 void Level1::handleEvents() {
-    while (Replay::pollEvent(&event)) {
+    while (Input::pollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
             if (event.key.keysym.sym == SDLK_r) {
@@ -218,7 +220,7 @@ void Level1::runFrame() {
 }
 
 void Level1::runPass() {
-    if (!Replay::beginPass(this)) {
+    if (!Replay::beginPass()) {
         quit = true; // a recording being played back has run out
         return;
     }
@@ -275,7 +277,7 @@ void Level1::runPass() {
         drawing.holdFrame(mainScreen);
     }
     frameClock.passEnds(shown);
-    Replay::endPass(this);
+    Replay::endPass(quit);
 }
 
 // Clears a global that still points at what this level is about to free.
@@ -329,4 +331,61 @@ Level1::~Level1() {
     for (size_t i = 0; i < createdUnits.size(); i++) {
         delete createdUnits[i];
     }
+}
+
+Uint64 Level1::stateChecksum() const {
+    Checksum hash;
+    hash.add(static_cast<int>(camera.x));
+    hash.add(static_cast<int>(camera.y));
+    hash.add(static_cast<int>(mouseDown));
+    if (player != nullptr) {
+        hash.add(player->locationX);
+        hash.add(player->locationY);
+        hash.add(player->health);
+        hash.add(player->gold);
+        if (player->weapon != nullptr) {
+            hash.add(player->weapon->getId());
+            hash.add(player->weapon->getClipSize());
+            hash.add(player->weapon->getAmmo());
+        }
+        if (player->backpack != nullptr) {
+            hash.add(static_cast<int>(player->backpack->items.size()));
+            hash.add(static_cast<int>(player->backpack->weapons.size()));
+        }
+    }
+    if (hud != nullptr) {
+        hash.add(static_cast<int>(hud->backpackOpen));
+        hash.add(static_cast<int>(hud->goldFade));
+        hash.add(hud->alpha);
+        hash.add(static_cast<int>(hud->texts.size()));
+    }
+    std::stack<Unit*> standing = units;
+    hash.add(static_cast<int>(standing.size()));
+    for (; !standing.empty(); standing.pop()) {
+        SlowZombie* zombie = dynamic_cast<SlowZombie*>(standing.top());
+        if (zombie != nullptr) {
+            hash.add(zombie->locationX);
+            hash.add(zombie->locationY);
+            hash.add(zombie->health);
+            hash.add(zombie->frame);
+        }
+    }
+    std::stack<Item*> lying = items;
+    hash.add(static_cast<int>(lying.size()));
+    for (; !lying.empty(); lying.pop()) {
+        hash.add(lying.top()->getId());
+        hash.add(lying.top()->getXLocation() + camera.x);
+        hash.add(lying.top()->getYLocation() + camera.y);
+        hash.add(static_cast<int>(lying.top()->isDestroyed()));
+    }
+    if (particleEngine != nullptr) {
+        std::queue<Projectile*> flying = particleEngine->projectiles;
+        hash.add(static_cast<int>(flying.size()));
+        for (; !flying.empty(); flying.pop()) {
+            hash.add(flying.front()->getXLocation() + camera.x);
+            hash.add(flying.front()->getYLocation() + camera.y);
+            hash.add(static_cast<int>(flying.front()->isDestroyed()));
+        }
+    }
+    return hash.value();
 }

@@ -40,6 +40,9 @@ public:
     // the same frame will be.
     void runPass();
     void cleanup();
+    // What the game decided, as one number: the player, the zombies, the pick-ups, the
+    // projectiles and the HUD. Recordings store it, so what it reads and in which order stays.
+    Uint64 stateChecksum() const;
 
     bool quit;
     ImageLoader* imageHandler;

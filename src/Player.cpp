@@ -6,7 +6,7 @@
 #include "Backpack.h"
 #include "Globals.h"
 #include "HUD.h"
-#include "Replay.h"
+#include "Input.h"
 
 Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputCollision) {
     this->imageHandler = imageHandler;
@@ -16,7 +16,7 @@ Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputC
         path << "images/level1Images/player/player" << (k + 1) << ".png";
         images[k] = imageHandler->optimizeImage(path.str());
     }
-    keystates = Replay::keyState();
+    keystates = Input::keyState();
     mainScreen = screen;
     leftOut = rightOut = bottomOut = topOut = false;
     cameraLeftOut = cameraRightOut = cameraTopOut = cameraBottomOut = false;
@@ -72,7 +72,7 @@ void Player::move() {
                                       true);
     int mouseX = 0;
     int mouseY = 0;
-    Replay::mouseState(&mouseX, &mouseY);
+    Input::mouseState(&mouseX, &mouseY);
 
     if (update->getTime() > updateSpeed) {
         if (keystates[SDLK_a] &&
@@ -153,7 +153,7 @@ void Player::cleanup() {
 void Player::fire1() {
     int mouseX = 0;
     int mouseY = 0;
-    Replay::mouseState(&mouseX, &mouseY);
+    Input::mouseState(&mouseX, &mouseY);
     if (weapon == NULL) {
         return;
     }

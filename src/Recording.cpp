@@ -254,11 +254,6 @@ void Recording::Pass::clear() {
     mouse.clear();
 }
 
-bool Recording::keepsEvent(Uint8 type) {
-    return type == SDL_KEYDOWN || type == SDL_KEYUP || type == SDL_MOUSEMOTION ||
-           type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP || type == SDL_QUIT;
-}
-
 Recording::Stream::Stream(Source source) : source_(std::move(source)), buffer_(1 << 16) {}
 
 bool Recording::Stream::byte(Uint8* out) {

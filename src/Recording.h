@@ -136,9 +136,6 @@ public:
                                  std::vector<Uint8>* out);
     static void encodeRepeat(std::vector<Uint8>* out);
     static void encodeEnd(Uint32 passes, Uint64 state, Uint64 frame, std::vector<Uint8>* out);
-
-    // The event types a recording keeps; the level reads no others.
-    static bool keepsEvent(Uint8 type);
 };
 
 #endif

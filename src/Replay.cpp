@@ -10,27 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 
-#include "Backpack.h"
+#include "Checksum.h"
 #include "Globals.h"
-#include "HUD.h"
 #include "ImageLoader.h"
-#include "Item.h"
-#include "Level1.h"
-#include "ParticleEngine.h"
-#include "Player.h"
+#include "Input.h"
 #include "Recording.h"
-#include "SlowZombie.h"
-#include "Text.h"
-#include "VideoMode.h"
-#include "Weapon.h"
-
-#ifndef DEADACRE_VERSION
-#define DEADACRE_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -43,6 +29,7 @@ struct State {
     Mode mode = OFF;
     bool inLevel = false; // between the level's set-up and its last pass
     bool levelDone = false;
+    std::function<Uint64()> levelState;
     Timer::Clock underlying = nullptr;
     std::string error;
     std::string path;
@@ -73,15 +60,8 @@ struct State {
     size_t clockRun = 0;
     Uint32 clockUsed = 0;
     Uint32 lastClock = 0;
-    size_t nextEvent = 0;
-    size_t nextMouse = 0;
-    Recording::MouseReading lastMouse = {0, 0, 0};
-    Uint8 keys[SDLK_LAST] = {};
-    bool headless = false;
-    bool onScreen = false;
+    Input::Played input;
     bool everyPass = false;
-    bool viewerQuit = false;
-    bool quitHandedOver = false;
     bool ended = false;
     bool cutShort = false;
     size_t played = 0;
@@ -122,34 +102,24 @@ Uint32 replayClock() {
     return s.lastClock;
 }
 
-const Uint64 FNV_OFFSET = 14695981039346656037ull;
-const Uint64 FNV_PRIME = 1099511628211ull;
-
-struct Hash {
-    Uint64 h = FNV_OFFSET;
-    void add(Uint64 v) {
-        for (int i = 0; i < 8; i++) {
-            h = (h ^ ((v >> (8 * i)) & 0xff)) * FNV_PRIME;
+// Hears what the level reads while it is recorded.
+struct Recorder : Input::Listener {
+    void heardEvent(const SDL_Event& event) override {
+        if (s.inLevel && Input::isGameEvent(event)) {
+            s.current.events.push_back(event);
         }
     }
-    void add(double d) {
-        Uint64 bits;
-        std::memcpy(&bits, &d, sizeof(bits));
-        add(bits);
-    }
-    void add(int v) { add(static_cast<Uint64>(static_cast<Sint64>(v))); }
-    void add(const std::string& text) {
-        for (unsigned char c : text) {
-            h = (h ^ c) * FNV_PRIME;
-        }
-        add(static_cast<Uint64>(text.size()));
-    }
-    void addBytes(const char* data, size_t n) {
-        for (size_t i = 0; i < n; i++) {
-            h = (h ^ static_cast<unsigned char>(data[i])) * FNV_PRIME;
+    void heardMouse(int x, int y, Uint8 buttons) override {
+        if (s.inLevel) {
+            // SDL keeps the pointer on the screen; the clamp only keeps the file valid if not.
+            int cx = std::min(std::max(x, 0), Recording::SCREEN_W - 1);
+            int cy = std::min(std::max(y, 0), Recording::SCREEN_H - 1);
+            s.current.mouse.push_back({static_cast<Uint16>(cx), static_cast<Uint16>(cy), buttons});
         }
     }
 };
+
+Recorder recorder;
 
 const char* notAFile(mode_t mode) { return ImageLoader::notAFile(mode); }
 
@@ -210,7 +180,7 @@ void putInPlace() {
 }
 
 void flushChunk(char tag) {
-    Uint8* live = SDL_GetKeyState(NULL);
+    const Uint8* live = Input::keyState();
     if (std::memcmp(live, s.shadowKeys, SDLK_LAST) != 0) {
         for (int k = 0; k < SDLK_LAST; k++) {
             if ((live[k] != 0) != (s.shadowKeys[k] != 0)) {
@@ -239,11 +209,7 @@ void loadChunk() {
     }
     s.clockRun = 0;
     s.clockUsed = 0;
-    s.nextEvent = 0;
-    s.nextMouse = 0;
-    for (const Recording::KeyChange& k : s.pass.keys) {
-        s.keys[k.key] = k.down;
-    }
+    s.input.load(&s.pass);
 }
 
 // After the last pass played: whether the file closes here, and with which checksums.
@@ -257,16 +223,15 @@ void readEnd(Recording::Stream::Next next) {
     }
 }
 
-void endPlayback(Level1* level, bool cutShort) {
+void endPlayback(bool cutShort) {
     s.inLevel = false;
+    s.input.endLevel();
     s.levelDone = true;
     s.ended = true;
     s.cutShort = cutShort;
-    s.finalState = Replay::stateChecksum(level);
-    s.finalFrame = Replay::frameChecksum(mainScreen);
+    s.finalState = s.levelState();
+    s.finalFrame = Checksum::frame(mainScreen);
 }
-
-Level1* currentLevel = nullptr;
 
 void printHex(const char* label, Uint64 v) {
     std::printf("%s %016llx\n", label, static_cast<unsigned long long>(v));
@@ -329,12 +294,12 @@ bool beginStream(bool checkData) {
         return false;
     }
     const Recording::Header& header = s.stream->header();
-    if (checkData && header.dataChecksum != Replay::dataChecksum()) {
+    if (checkData && header.dataChecksum != Checksum::dataFiles()) {
         char line[160];
         std::snprintf(line, sizeof(line),
                       "recorded with other data files (checksum %016llx, these are %016llx)",
                       static_cast<unsigned long long>(header.dataChecksum),
-                      static_cast<unsigned long long>(Replay::dataChecksum()));
+                      static_cast<unsigned long long>(Checksum::dataFiles()));
         s.error = line;
         return false;
     }
@@ -343,82 +308,26 @@ bool beginStream(bool checkData) {
 
 } // namespace
 
-int Replay::pollEvent(SDL_Event* event) {
-    if (s.mode == RECORDING) {
-        int got = VideoMode::pollEvent(event);
-        if (got && s.inLevel && Recording::keepsEvent(event->type)) {
-            s.current.events.push_back(*event);
-        }
-        return got;
-    }
-    if (s.mode != REPLAYING || !s.inLevel) {
-        return VideoMode::pollEvent(event);
-    }
-    if (s.onScreen && !s.viewerQuit) {
-        // The viewer may only stop the playback: closing the window, Escape or the right button.
-        SDL_Event real;
-        while (VideoMode::pollEvent(&real)) {
-            if (real.type == SDL_QUIT ||
-                (real.type == SDL_KEYDOWN && real.key.keysym.sym == SDLK_ESCAPE) ||
-                (real.type == SDL_MOUSEBUTTONDOWN && real.button.button == SDL_BUTTON_RIGHT)) {
-                s.viewerQuit = true;
-            }
-        }
-    }
-    if (s.viewerQuit && !s.quitHandedOver) {
-        s.quitHandedOver = true;
-        std::memset(event, 0, sizeof(*event));
-        event->type = SDL_QUIT;
-        return 1;
-    }
-    if (s.nextEvent < s.pass.events.size()) {
-        *event = s.pass.events[s.nextEvent++];
-        return 1;
-    }
-    return 0;
-}
-
 bool Replay::playingBack() { return s.mode == REPLAYING; }
 
-bool Replay::playbackShown() { return s.mode == REPLAYING && s.onScreen; }
+bool Replay::playbackShown() { return s.mode == REPLAYING && s.input.onScreen; }
 
-Uint8* Replay::keyState() { return s.mode == REPLAYING ? s.keys : SDL_GetKeyState(NULL); }
-
-Uint8 Replay::mouseState(int* x, int* y) {
-    if (s.mode == REPLAYING && s.inLevel) {
-        if (s.nextMouse < s.pass.mouse.size()) {
-            s.lastMouse = s.pass.mouse[s.nextMouse++];
-        }
-        *x = s.lastMouse.x;
-        *y = s.lastMouse.y;
-        return s.lastMouse.buttons;
-    }
-    Uint8 buttons = SDL_GetMouseState(x, y);
-    if (s.mode == RECORDING && s.inLevel) {
-        // SDL keeps the pointer on the screen; the clamp only keeps the file valid if not.
-        int cx = std::min(std::max(*x, 0), Recording::SCREEN_W - 1);
-        int cy = std::min(std::max(*y, 0), Recording::SCREEN_H - 1);
-        s.current.mouse.push_back({static_cast<Uint16>(cx), static_cast<Uint16>(cy), buttons});
-    }
-    return buttons;
-}
-
-void Replay::beginLevel() {
+void Replay::beginLevel(const std::function<Uint64()>& stateChecksum) {
     Uint32 seed = LEVEL_SEED;
+    s.levelState = stateChecksum;
     if (s.mode == RECORDING && !s.levelDone && s.out != nullptr) {
         s.inLevel = true;
         s.current.clear();
     } else if (s.mode == REPLAYING && !s.levelDone) {
         seed = s.stream->header().seed;
-        std::memset(s.keys, 0, sizeof(s.keys));
+        s.input.startLevel();
         loadChunk();
         s.inLevel = true;
     }
     srand(seed);
 }
 
-bool Replay::beginPass(Level1* level) {
-    currentLevel = level;
+bool Replay::beginPass() {
     if (s.mode == RECORDING && s.inLevel && !s.setUpWritten) {
         flushChunk('S');
         s.setUpWritten = true;
@@ -430,24 +339,23 @@ bool Replay::beginPass(Level1* level) {
     Recording::Stream::Next next = s.stream->next();
     if (next != Recording::Stream::PASS || !s.readError.empty()) {
         readEnd(next);
-        endPlayback(level, !s.complete && !s.damaged);
+        endPlayback(!s.complete && !s.damaged);
         return false;
     }
     loadChunk();
     return true;
 }
 
-void Replay::endPass(Level1* level) {
-    currentLevel = level;
+void Replay::endPass(bool levelQuit) {
     if (s.mode == RECORDING && s.inLevel) {
         flushChunk('P');
         s.passesWritten++;
         // The closing record counts passes in 32 bits: a game longer than that (weeks
         // uncapped) keeps the passes it can count and closes there.
-        if (level->quit || s.passesWritten == UINT_MAX) {
+        if (levelQuit || s.passesWritten == UINT_MAX) {
             s.inLevel = false;
             s.levelDone = true;
-            Recording::encodeEnd(s.passesWritten, stateChecksum(level), frameChecksum(mainScreen),
+            Recording::encodeEnd(s.passesWritten, s.levelState(), Checksum::frame(mainScreen),
                                  &s.buffer);
             writeBuffer();
         }
@@ -459,14 +367,14 @@ void Replay::endPass(Level1* level) {
     s.played++;
     if (s.everyPass) {
         std::printf("pass %zu frame %016llx state %016llx\n", s.played,
-                    static_cast<unsigned long long>(frameChecksum(mainScreen)),
-                    static_cast<unsigned long long>(stateChecksum(level)));
+                    static_cast<unsigned long long>(Checksum::frame(mainScreen)),
+                    static_cast<unsigned long long>(s.levelState()));
     }
-    if (level->quit) {
+    if (levelQuit) {
         if (quitSignal) {
-            s.viewerQuit = true;
+            s.input.viewerQuit = true;
         }
-        if (!s.viewerQuit) {
+        if (!s.input.viewerQuit) {
             // The recorded game may go on: read to its end for the checksums it closed with.
             Recording::Stream::Next next;
             do {
@@ -474,7 +382,7 @@ void Replay::endPass(Level1* level) {
             } while (next == Recording::Stream::PASS && s.readError.empty());
             readEnd(next);
         }
-        endPlayback(level, false);
+        endPlayback(false);
     }
 }
 
@@ -514,8 +422,8 @@ bool Replay::startRecording(const std::string& path, Timer::Clock clock) {
         close(fd);
     }
     Recording::Header header;
-    header.gameVersion = gameVersion();
-    header.dataChecksum = dataChecksum();
+    header.gameVersion = CommandLine::version();
+    header.dataChecksum = Checksum::dataFiles();
     header.seed = LEVEL_SEED;
     Recording::encodeHeader(header, &s.buffer);
     if (s.out == nullptr ||
@@ -531,6 +439,7 @@ bool Replay::startRecording(const std::string& path, Timer::Clock clock) {
     s.mode = RECORDING;
     s.underlying = clock;
     Timer::setOverlay(recordingClock);
+    Input::setListener(&recorder);
     return true;
 }
 
@@ -545,6 +454,7 @@ bool Replay::startReplay(const std::vector<Uint8>& bytes, bool checkData, Timer:
     s.mode = REPLAYING;
     s.underlying = clock;
     Timer::setOverlay(replayClock);
+    Input::setSource(&s.input);
     return true;
 }
 
@@ -563,6 +473,7 @@ bool Replay::startReplayFile(const std::string& path, bool checkData, Timer::Clo
     s.mode = REPLAYING;
     s.underlying = clock;
     Timer::setOverlay(replayClock);
+    Input::setSource(&s.input);
     return true;
 }
 
@@ -573,11 +484,12 @@ void Replay::stop() {
     }
     if (s.mode != OFF) {
         Timer::setOverlay(nullptr);
+        Input::setSource(nullptr);
+        Input::setListener(nullptr);
     }
     std::string error = s.error;
     s = State();
     s.error = error;
-    currentLevel = nullptr;
 }
 
 const std::string& Replay::error() { return s.error; }
@@ -589,37 +501,18 @@ Uint64 Replay::finalFrameChecksum() { return s.finalFrame; }
 Uint64 Replay::recordedStateChecksum() { return s.complete ? s.recordedState : 0; }
 Uint64 Replay::recordedFrameChecksum() { return s.complete ? s.recordedFrame : 0; }
 
-int Replay::fromCommandLine(int argc, char** argv) {
-    const char* record = nullptr;
-    const char* replay = nullptr;
-    bool headless = false, frames = false;
-    for (int i = 1; i < argc; i++) {
-        std::string arg = argv[i];
-        if ((arg == "--record" || arg == "--replay") && i + 1 < argc) {
-            (arg == "--record" ? record : replay) = argv[++i];
-        } else if (arg == "--headless") {
-            headless = true;
-        } else if (arg == "--frames") {
-            frames = true;
-        }
-    }
-    if (record != nullptr && !startRecording(record, nullptr)) {
+int Replay::start(const CommandLine& options) {
+    if (!options.record.empty() && !startRecording(options.record, nullptr)) {
         std::fprintf(stderr, "deadacre: %s\n", s.error.c_str());
         return 2;
     }
-    if (replay != nullptr) {
-        if (!startReplayFile(replay, true, nullptr)) {
-            std::fprintf(stderr, "deadacre: %s: %s\n", replay, s.error.c_str());
+    if (!options.replay.empty()) {
+        if (!startReplayFile(options.replay, true, nullptr)) {
+            std::fprintf(stderr, "deadacre: %s: %s\n", options.replay.c_str(), s.error.c_str());
             return 2;
         }
-        s.headless = headless;
-        s.onScreen = !headless;
-        s.everyPass = frames;
-        if (headless) {
-            // Played as fast as it goes, with nothing shown and nothing heard.
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-        }
+        s.input.onScreen = !options.headless;
+        s.everyPass = options.frames;
     }
     return -1;
 }
@@ -645,7 +538,7 @@ int Replay::finish(int gameStatus) {
                          "deadacre: %s: the recording is cut short: it ends after pass %zu\n",
                          s.path.c_str(), s.played);
             status = 2;
-        } else if (s.viewerQuit) {
+        } else if (s.input.viewerQuit) {
             std::fprintf(stderr, "deadacre: %s: the playback was stopped after pass %zu\n",
                          s.path.c_str(), s.played);
         } else if (s.complete && s.finalState != s.recordedState) {
@@ -660,133 +553,3 @@ int Replay::finish(int gameStatus) {
     stop();
     return status;
 }
-
-Uint64 Replay::frameChecksum(SDL_Surface* screen) {
-    Hash hash;
-    if (screen == nullptr) {
-        return hash.h;
-    }
-    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) < 0) {
-        return hash.h;
-    }
-    hash.add(screen->w);
-    hash.add(screen->h);
-    const SDL_PixelFormat* f = screen->format;
-    bool plain =
-        f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0xff00 && f->Bmask == 0xff;
-    Uint64 h = hash.h;
-    for (int y = 0; y < screen->h; y++) {
-        const Uint8* row = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
-        for (int x = 0; x < screen->w; x++) {
-            Uint32 rgb;
-            if (plain) {
-                std::memcpy(&rgb, row + 4 * x, 4);
-                rgb &= 0xffffff;
-            } else {
-                Uint32 pixel = 0;
-                std::memcpy(&pixel, row + f->BytesPerPixel * x, f->BytesPerPixel);
-                Uint8 r, g, b;
-                SDL_GetRGB(pixel, const_cast<SDL_PixelFormat*>(f), &r, &g, &b);
-                rgb = (r << 16) | (g << 8) | b;
-            }
-            // One multiply per pixel: the whole screen is hashed every pass with --frames.
-            h = (h ^ rgb) * FNV_PRIME;
-        }
-    }
-    if (SDL_MUSTLOCK(screen)) {
-        SDL_UnlockSurface(screen);
-    }
-    return h;
-}
-
-Uint64 Replay::stateChecksum(Level1* level) {
-    Hash hash;
-    hash.add(static_cast<int>(camera.x));
-    hash.add(static_cast<int>(camera.y));
-    hash.add(static_cast<int>(mouseDown));
-    if (player != nullptr) {
-        hash.add(player->locationX);
-        hash.add(player->locationY);
-        hash.add(player->health);
-        hash.add(player->gold);
-        if (player->weapon != nullptr) {
-            hash.add(player->weapon->getId());
-            hash.add(player->weapon->getClipSize());
-            hash.add(player->weapon->getAmmo());
-        }
-        if (player->backpack != nullptr) {
-            hash.add(static_cast<int>(player->backpack->items.size()));
-            hash.add(static_cast<int>(player->backpack->weapons.size()));
-        }
-    }
-    if (hud != nullptr) {
-        hash.add(static_cast<int>(hud->backpackOpen));
-        hash.add(static_cast<int>(hud->goldFade));
-        hash.add(hud->alpha);
-        hash.add(static_cast<int>(hud->texts.size()));
-    }
-    if (level != nullptr) {
-        std::stack<Unit*> units = level->units;
-        hash.add(static_cast<int>(units.size()));
-        for (; !units.empty(); units.pop()) {
-            SlowZombie* zombie = dynamic_cast<SlowZombie*>(units.top());
-            if (zombie != nullptr) {
-                hash.add(zombie->locationX);
-                hash.add(zombie->locationY);
-                hash.add(zombie->health);
-                hash.add(zombie->frame);
-            }
-        }
-        std::stack<Item*> items = level->items;
-        hash.add(static_cast<int>(items.size()));
-        for (; !items.empty(); items.pop()) {
-            hash.add(items.top()->getId());
-            hash.add(items.top()->getXLocation() + camera.x);
-            hash.add(items.top()->getYLocation() + camera.y);
-            hash.add(static_cast<int>(items.top()->isDestroyed()));
-        }
-    }
-    if (particleEngine != nullptr) {
-        std::queue<Projectile*> flying = particleEngine->projectiles;
-        hash.add(static_cast<int>(flying.size()));
-        for (; !flying.empty(); flying.pop()) {
-            hash.add(flying.front()->getXLocation() + camera.x);
-            hash.add(flying.front()->getYLocation() + camera.y);
-            hash.add(static_cast<int>(flying.front()->isDestroyed()));
-        }
-    }
-    return hash.h;
-}
-
-Uint64 Replay::dataChecksum() {
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    std::error_code ec;
-    const char* folders[] = {"images", "menuImages", "sounds"};
-    for (const char* folder : folders) {
-        fs::recursive_directory_iterator it(folder, ec), end;
-        for (; !ec && it != end; it.increment(ec)) {
-            if (it->is_regular_file(ec)) {
-                files.push_back(it->path().generic_string());
-            }
-        }
-        ec.clear();
-    }
-    if (fs::is_regular_file("testFont.ttf", ec)) {
-        files.push_back("testFont.ttf");
-    }
-    std::sort(files.begin(), files.end());
-    Hash hash;
-    std::vector<char> chunk(1 << 16);
-    for (const std::string& name : files) {
-        hash.add(name);
-        std::ifstream in(name, std::ios::binary);
-        while (in) {
-            in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-            hash.addBytes(chunk.data(), static_cast<size_t>(in.gcount()));
-        }
-    }
-    return hash.h;
-}
-
-std::string Replay::gameVersion() { return DEADACRE_VERSION; }

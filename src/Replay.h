@@ -2,36 +2,33 @@
 #define REPLAY_H
 
 #include <SDL/SDL.h>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "Timer.h"
 
-class Level1;
-
-// Records a game or plays one back. The level reads the outside world (events, held keys, the
-// mouse, the clock) only through the few calls below; when neither recording nor playing they
-// are SDL's own calls and the game behaves as it always did.
+// A recording or a playback of the level, as a session: its start, the bookkeeping of each pass
+// of the level loop, the report at the end. While recording it listens to what the level reads
+// through Input and stands over the clock; while playing back it is Input's source and the
+// clock's. Otherwise nothing here changes what the game does.
 class Replay {
 public:
-    // The seam the level and the player read through.
-    static int pollEvent(SDL_Event* event);
-    static Uint8* keyState();
-    static Uint8 mouseState(int* x, int* y);
     // The level's set-up starts here: the random numbers are seeded and, when recording or
-    // playing, what the set-up reads is a recording's first chunk.
-    static void beginLevel();
+    // playing, what the set-up reads is a recording's first chunk. stateChecksum gives the
+    // level's state as one number while the level lasts.
+    static void beginLevel(const std::function<Uint64()>& stateChecksum);
     // False when a recording being played has no pass left: the level must stop.
-    static bool beginPass(Level1* level);
-    static void endPass(Level1* level);
+    static bool beginPass();
+    static void endPass(bool levelQuit);
     // A recording is being played back, and shown on the screen (at the pace it was played).
     static bool playingBack();
     static bool playbackShown();
 
-    // The command line: --record FILE, --replay FILE [--headless] [--frames], already checked
-    // for their use. Returns -1 when the game should run, otherwise the status to exit with (a
-    // message was printed). Other options are left alone.
-    static int fromCommandLine(int argc, char** argv);
+    // --record or --replay, as the command line asked. Returns -1 when the game should run,
+    // otherwise the status to exit with (a message was printed).
+    static int start(const CommandLine& options);
     // After the game: reports a playback and gives the status the process should exit with.
     static int finish(int gameStatus);
 
@@ -53,13 +50,6 @@ public:
     // The recording's own closing checksums (0 when the file has none).
     static Uint64 recordedStateChecksum();
     static Uint64 recordedFrameChecksum();
-
-    // What a player sees and what the game decided, each as one number.
-    static Uint64 frameChecksum(SDL_Surface* screen);
-    static Uint64 stateChecksum(Level1* level);
-    // The pictures, sounds and font under the working directory.
-    static Uint64 dataChecksum();
-    static std::string gameVersion();
 };
 
 #endif

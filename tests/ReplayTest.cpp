@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "Backpack.h"
+#include "Checksum.h"
 #include "Game.h"
 #include "HUD.h"
 #include "Level1.h"
@@ -529,8 +530,8 @@ protected:
             if (level->quit && Replay::replayEnded() && Replay::passesPlayed() == before) {
                 break; // the recording ran out before this pass
             }
-            passes.push_back({checksums ? Replay::frameChecksum(mainScreen) : 0,
-                              checksums ? Replay::stateChecksum(level) : 0});
+            passes.push_back({checksums ? Checksum::frame(mainScreen) : 0,
+                              checksums ? level->stateChecksum() : 0});
             if (after) {
                 after(level);
             }

@@ -1,0 +1,27 @@
+#ifndef COMMANDLINE_H
+#define COMMANDLINE_H
+
+#include <cstdio>
+#include <string>
+
+// What the player asked for on the command line, read once; main only acts on it. Every option
+// that takes a value takes it as the next argument or after '='.
+class CommandLine {
+public:
+    enum Action { PLAY, REPLAY, HELP, VERSION, USAGE_ERROR };
+
+    static CommandLine parse(int argc, char** argv);
+    static void printUsage(FILE* to);
+    // Also written into every recording's header.
+    static const char* version();
+
+    Action action = PLAY;
+    // With USAGE_ERROR: what is wrong, one line without the program's name.
+    std::string error;
+    bool windowed = false;
+    int fps = 6000;
+    std::string record, replay;
+    bool headless = false, frames = false;
+};
+
+#endif

@@ -1,0 +1,82 @@
+// The command line as main acts on it: what to do, the options, and the one line said on a
+// mistake. The binary's own run of it (exit statuses, the usage) is tests/scripts/command_line.sh.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+
+namespace {
+
+CommandLine parse(const std::vector<const char*>& args) {
+    std::vector<char*> argv = {const_cast<char*>("deadacre")};
+    for (const char* arg : args) {
+        argv.push_back(const_cast<char*>(arg));
+    }
+    return CommandLine::parse(static_cast<int>(argv.size()), argv.data());
+}
+
+} // namespace
+
+TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
+    using C = CommandLine;
+    const struct {
+        std::vector<const char*> args;
+        C::Action action;
+        const char* file; // the record or replay file
+        int fps;
+        bool windowed, headless, frames;
+    } played[] = {
+        {{}, C::PLAY, "", 6000, false, false, false},
+        {{"--windowed", "--fps", "60"}, C::PLAY, "", 60, true, false, false},
+        {{"--fps=1", "--record", "a.dacrec"}, C::PLAY, "a.dacrec", 1, false, false, false},
+        {{"--record=b", "--record=c"}, C::PLAY, "c", 6000, false, false, false},
+        {{"--replay=r", "--headless", "--frames"}, C::REPLAY, "r", 6000, false, true, true},
+        {{"--replay", "r", "--frames"}, C::REPLAY, "r", 6000, false, false, true},
+    };
+    for (const auto& r : played) {
+        C got = parse(r.args);
+        SCOPED_TRACE(r.file);
+        EXPECT_EQ(r.action, got.action) << got.error;
+        EXPECT_EQ(r.file, r.action == C::PLAY ? got.record : got.replay);
+        EXPECT_EQ(r.fps, got.fps);
+        EXPECT_EQ(r.windowed, got.windowed);
+        EXPECT_EQ(r.headless, got.headless);
+        EXPECT_EQ(r.frames, got.frames);
+    }
+
+    const struct {
+        std::vector<const char*> args;
+        C::Action action;
+        const char* error;
+    } other[] = {
+        {{"--windowed", "--help", "--bogus"}, C::HELP, ""},
+        {{"-h"}, C::HELP, ""},
+        {{"--version", "--fps=0"}, C::VERSION, ""},
+        {{"--bogus", "--help"}, C::USAGE_ERROR, "unknown option '--bogus'"},
+        {{"--windowed=1"}, C::USAGE_ERROR, "unknown option '--windowed=1'"},
+        {{"--win"}, C::USAGE_ERROR, "unknown option '--win'"},
+        {{"file"}, C::USAGE_ERROR, "unknown option 'file'"},
+        {{"--fps"}, C::USAGE_ERROR, "--fps needs a number from 1 to 6000, after '--fps'"},
+        {{"--fps", "--windowed"},
+         C::USAGE_ERROR,
+         "--fps takes a whole number from 1 to 6000, not '--windowed'"},
+        {{"--fps="}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not ''"},
+        {{"--fps=6001"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '6001'"},
+        {{"--fps", "+5"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '+5'"},
+        {{"--replay"}, C::USAGE_ERROR, "a file name must follow '--replay'"},
+        {{"--record="}, C::USAGE_ERROR, "a file name must follow '--record'"},
+        {{"--record", "a", "--replay=b"},
+         C::USAGE_ERROR,
+         "--record cannot be used together with '--replay'"},
+        {{"--headless"}, C::USAGE_ERROR, "--replay FILE must come with '--headless'"},
+        {{"--record", "a", "--frames"}, C::USAGE_ERROR, "--replay FILE must come with '--frames'"},
+    };
+    for (const auto& r : other) {
+        C got = parse(r.args);
+        SCOPED_TRACE(r.error);
+        EXPECT_EQ(r.action, got.action);
+        EXPECT_EQ(r.error, got.error);
+    }
+}
