@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ImageLoader.h"
+#include "PresentationPath.h"
 
 bool FastDrawing::enabled = true;
 
@@ -507,7 +508,7 @@ void FastDrawing::showFrame(SDL_Surface* screen) {
     if (collectChanges(screen)) {
         SDL_UpdateRects(screen, static_cast<int>(unshownAreas.size()), unshownAreas.data());
     } else {
-        SDL_Flip(screen);
+        PresentationPath::flip(screen);
     }
     unshownAreas.clear();
     unshownAll = false;

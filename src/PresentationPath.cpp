@@ -2,11 +2,16 @@
 
 #include <SDL/SDL.h>
 #include <cstdlib>
+#include <cstring>
+#ifndef __EMSCRIPTEN__
+#include <dlfcn.h>
+#endif
 
 const char* const PresentationPath::RENDER_DRIVER = "SDL_RENDER_DRIVER";
 const char* const PresentationPath::SOFTWARE_RENDERER = "software";
 const char* const PresentationPath::FRAMEBUFFER_ACCELERATION = "SDL_FRAMEBUFFER_ACCELERATION";
 const char* const PresentationPath::NO_FRAMEBUFFER_ACCELERATION = "false";
+const char* const PresentationPath::DIRECT_COPY = "DEADACRE_DIRECT_COPY";
 
 static bool runtimeIsSdl12Compat() { return SDL_Linked_Version()->patch >= 50; }
 
@@ -29,5 +34,138 @@ std::string PresentationPath::describe() {
     const char* driver = std::getenv(RENDER_DRIVER);
     const char* acceleration = std::getenv(FRAMEBUFFER_ACCELERATION);
     return std::string(RENDER_DRIVER) + "=" + (driver ? driver : "(SDL2's choice)") + " " +
-           FRAMEBUFFER_ACCELERATION + "=" + (acceleration ? acceleration : "(SDL2's choice)");
+           FRAMEBUFFER_ACCELERATION + "=" + (acceleration ? acceleration : "(SDL2's choice)") +
+           (directCopyAllowed() ? ", frames copied straight into the window's framebuffer"
+                                : ", frames through sdl12-compat's texture");
+}
+
+bool PresentationPath::directCopyAllowed() {
+    const char* setting = std::getenv(DIRECT_COPY);
+    return runtimeIsSdl12Compat() && (setting == NULL || std::strcmp(setting, "0") != 0);
+}
+
+#ifdef __EMSCRIPTEN__
+
+bool PresentationPath::copyToWindow(SDL_Surface*) { return false; }
+
+#else
+
+namespace {
+
+// The few SDL2 types the copy reads, laid out as SDL2's headers declare them; SDL2 keeps its ABI
+// for the whole of 2.x. The game is built against SDL 1.2's headers, which cannot be mixed with
+// SDL2's in one file.
+struct Sdl2Surface {
+    Uint32 flags;
+    void* format;
+    int w, h;
+    int pitch;
+    void* pixels;
+};
+struct Sdl2RendererInfo {
+    const char* name;
+    Uint32 flags;
+    Uint32 numTextureFormats;
+    Uint32 textureFormats[16];
+    int maxTextureWidth;
+    int maxTextureHeight;
+};
+// SDL_PIXELFORMAT_RGB888: 32 bits, XRGB, what a depth-24 X server's windows hold.
+const Uint32 SDL2_XRGB8888 = 0x16161804;
+
+struct Sdl2 {
+    void* (*getWindow)();
+    void* (*getRenderer)(void*);
+    int (*getRendererInfo)(void*, Sdl2RendererInfo*);
+    Uint32 (*getWindowPixelFormat)(void*);
+    void (*getWindowSize)(void*, int*, int*);
+    Sdl2Surface* (*getWindowSurface)(void*);
+    int (*updateWindowSurface)(void*);
+    bool found;
+};
+
+template <typename F> bool lookUp(void* library, const char* name, F* function) {
+    *function = reinterpret_cast<F>(dlsym(library, name));
+    return *function != NULL;
+}
+
+const Sdl2& sdl2() {
+    static Sdl2 calls = []() {
+        Sdl2 found = {};
+        // sdl12-compat has SDL2 loaded already; this only finds it, never loads it.
+        void* library = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        found.found = library != NULL &&
+                      lookUp(RTLD_DEFAULT, "SDL12COMPAT_GetWindow", &found.getWindow) &&
+                      lookUp(library, "SDL_GetRenderer", &found.getRenderer) &&
+                      lookUp(library, "SDL_GetRendererInfo", &found.getRendererInfo) &&
+                      lookUp(library, "SDL_GetWindowPixelFormat", &found.getWindowPixelFormat) &&
+                      lookUp(library, "SDL_GetWindowSize", &found.getWindowSize) &&
+                      lookUp(library, "SDL_GetWindowSurface", &found.getWindowSurface) &&
+                      lookUp(library, "SDL_UpdateWindowSurface", &found.updateWindowSurface);
+        return found;
+    }();
+    return calls;
+}
+
+// The window's own framebuffer when sdl12-compat presents through SDL2's software renderer into
+// it, unscaled and in the screen's pixel format; NULL otherwise. Any other renderer owns the
+// window in its own way, and a scaled window (full screen on a larger display) needs the
+// renderer's scaling.
+Sdl2Surface* windowFramebuffer(SDL_Surface* screen) {
+    const Sdl2& calls = sdl2();
+    if (!calls.found) {
+        return NULL;
+    }
+    void* window = calls.getWindow();
+    void* renderer = window != NULL ? calls.getRenderer(window) : NULL;
+    Sdl2RendererInfo info;
+    if (renderer == NULL || calls.getRendererInfo(renderer, &info) != 0 || info.name == NULL ||
+        std::strcmp(info.name, PresentationPath::SOFTWARE_RENDERER) != 0) {
+        return NULL;
+    }
+    const SDL_PixelFormat* format = screen->format;
+    if (calls.getWindowPixelFormat(window) != SDL2_XRGB8888 || format->BitsPerPixel != 32 ||
+        format->Rmask != 0xFF0000 || format->Gmask != 0xFF00 || format->Bmask != 0xFF) {
+        return NULL;
+    }
+    int width, height;
+    calls.getWindowSize(window, &width, &height);
+    if (width != screen->w || height != screen->h) {
+        return NULL;
+    }
+    Sdl2Surface* framebuffer = calls.getWindowSurface(window);
+    if (framebuffer == NULL || framebuffer->w != screen->w || framebuffer->h != screen->h ||
+        framebuffer->pixels == NULL) {
+        return NULL;
+    }
+    return framebuffer;
+}
+
+} // namespace
+
+bool PresentationPath::copyToWindow(SDL_Surface* screen) {
+    Sdl2Surface* framebuffer = windowFramebuffer(screen);
+    if (framebuffer == NULL || SDL_LockSurface(screen) != 0) {
+        return false;
+    }
+    const size_t rowBytes = static_cast<size_t>(screen->w) * 4;
+    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
+    Uint8* to = static_cast<Uint8*>(framebuffer->pixels);
+    if (screen->pitch == framebuffer->pitch) {
+        std::memcpy(to, from, static_cast<size_t>(screen->pitch) * screen->h);
+    } else {
+        for (int y = 0; y < screen->h; y++) {
+            std::memcpy(to + y * framebuffer->pitch, from + y * screen->pitch, rowBytes);
+        }
+    }
+    SDL_UnlockSurface(screen);
+    return sdl2().updateWindowSurface(sdl2().getWindow()) == 0;
+}
+
+#endif
+
+void PresentationPath::flip(SDL_Surface* screen) {
+    if (!directCopyAllowed() || !copyToWindow(screen)) {
+        SDL_Flip(screen);
+    }
 }

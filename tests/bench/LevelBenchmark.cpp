@@ -341,10 +341,10 @@ void libcFrame() {
                static_cast<size_t>(mainScreen->w - area.x - area.w) * bpp);
     }
     SDL_UnlockSurface(mainScreen);
-    SDL_Flip(mainScreen);
+    PresentationPath::flip(mainScreen);
 }
 
-void flipFrame() { SDL_Flip(mainScreen); }
+void flipFrame() { PresentationPath::flip(mainScreen); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
