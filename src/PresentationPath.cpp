@@ -1,8 +1,10 @@
 #include "PresentationPath.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 #ifndef __EMSCRIPTEN__
 #include <dlfcn.h>
 #endif
@@ -46,6 +48,12 @@ bool PresentationPath::directCopyAllowed() {
 
 #ifdef __EMSCRIPTEN__
 
+bool PresentationPath::showsPartialUpdates(SDL_Surface*) { return true; }
+
+void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
+    SDL_UpdateRects(screen, count, rects);
+}
+
 bool PresentationPath::copyToWindow(SDL_Surface*) { return false; }
 
 #else
@@ -70,6 +78,9 @@ struct Sdl2RendererInfo {
     int maxTextureWidth;
     int maxTextureHeight;
 };
+struct Sdl2Rect {
+    int x, y, w, h;
+};
 // SDL_PIXELFORMAT_RGB888: 32 bits, XRGB, what a depth-24 X server's windows hold.
 const Uint32 SDL2_XRGB8888 = 0x16161804;
 
@@ -80,7 +91,7 @@ struct Sdl2 {
     Uint32 (*getWindowPixelFormat)(void*);
     void (*getWindowSize)(void*, int*, int*);
     Sdl2Surface* (*getWindowSurface)(void*);
-    int (*updateWindowSurface)(void*);
+    int (*updateWindowSurfaceRects)(void*, const Sdl2Rect*, int);
     bool found;
 };
 
@@ -94,14 +105,14 @@ const Sdl2& sdl2() {
         Sdl2 found = {};
         // sdl12-compat has SDL2 loaded already; this only finds it, never loads it.
         void* library = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-        found.found = library != NULL &&
-                      lookUp(RTLD_DEFAULT, "SDL12COMPAT_GetWindow", &found.getWindow) &&
-                      lookUp(library, "SDL_GetRenderer", &found.getRenderer) &&
-                      lookUp(library, "SDL_GetRendererInfo", &found.getRendererInfo) &&
-                      lookUp(library, "SDL_GetWindowPixelFormat", &found.getWindowPixelFormat) &&
-                      lookUp(library, "SDL_GetWindowSize", &found.getWindowSize) &&
-                      lookUp(library, "SDL_GetWindowSurface", &found.getWindowSurface) &&
-                      lookUp(library, "SDL_UpdateWindowSurface", &found.updateWindowSurface);
+        found.found =
+            library != NULL && lookUp(RTLD_DEFAULT, "SDL12COMPAT_GetWindow", &found.getWindow) &&
+            lookUp(library, "SDL_GetRenderer", &found.getRenderer) &&
+            lookUp(library, "SDL_GetRendererInfo", &found.getRendererInfo) &&
+            lookUp(library, "SDL_GetWindowPixelFormat", &found.getWindowPixelFormat) &&
+            lookUp(library, "SDL_GetWindowSize", &found.getWindowSize) &&
+            lookUp(library, "SDL_GetWindowSurface", &found.getWindowSurface) &&
+            lookUp(library, "SDL_UpdateWindowSurfaceRects", &found.updateWindowSurfaceRects);
         return found;
     }();
     return calls;
@@ -111,29 +122,29 @@ const Sdl2& sdl2() {
 // it, unscaled and in the screen's pixel format; NULL otherwise. Any other renderer owns the
 // window in its own way, and a scaled window (full screen on a larger display) needs the
 // renderer's scaling.
-Sdl2Surface* windowFramebuffer(SDL_Surface* screen) {
+Sdl2Surface* windowFramebuffer(SDL_Surface* screen, void** window) {
     const Sdl2& calls = sdl2();
-    if (!calls.found) {
+    if (!PresentationPath::directCopyAllowed() || !calls.found) {
         return NULL;
     }
-    void* window = calls.getWindow();
-    void* renderer = window != NULL ? calls.getRenderer(window) : NULL;
+    *window = calls.getWindow();
+    void* renderer = *window != NULL ? calls.getRenderer(*window) : NULL;
     Sdl2RendererInfo info;
     if (renderer == NULL || calls.getRendererInfo(renderer, &info) != 0 || info.name == NULL ||
         std::strcmp(info.name, PresentationPath::SOFTWARE_RENDERER) != 0) {
         return NULL;
     }
     const SDL_PixelFormat* format = screen->format;
-    if (calls.getWindowPixelFormat(window) != SDL2_XRGB8888 || format->BitsPerPixel != 32 ||
+    if (calls.getWindowPixelFormat(*window) != SDL2_XRGB8888 || format->BitsPerPixel != 32 ||
         format->Rmask != 0xFF0000 || format->Gmask != 0xFF00 || format->Bmask != 0xFF) {
         return NULL;
     }
     int width, height;
-    calls.getWindowSize(window, &width, &height);
+    calls.getWindowSize(*window, &width, &height);
     if (width != screen->w || height != screen->h) {
         return NULL;
     }
-    Sdl2Surface* framebuffer = calls.getWindowSurface(window);
+    Sdl2Surface* framebuffer = calls.getWindowSurface(*window);
     if (framebuffer == NULL || framebuffer->w != screen->w || framebuffer->h != screen->h ||
         framebuffer->pixels == NULL) {
         return NULL;
@@ -141,31 +152,90 @@ Sdl2Surface* windowFramebuffer(SDL_Surface* screen) {
     return framebuffer;
 }
 
-} // namespace
+// The framebuffer that holds the whole of the last frame shown, so that the next may send only
+// what changed; none after a frame shown through SDL_Flip, or when the window made a new one.
+void* wholeFrameIn = NULL;
 
-bool PresentationPath::copyToWindow(SDL_Surface* screen) {
-    Sdl2Surface* framebuffer = windowFramebuffer(screen);
+// Copies the areas from the screen into the framebuffer and sends them to the display.
+bool copyAreas(SDL_Surface* screen, const Sdl2Rect* areas, int count) {
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
     if (framebuffer == NULL || SDL_LockSurface(screen) != 0) {
         return false;
     }
-    const size_t rowBytes = static_cast<size_t>(screen->w) * 4;
     const Uint8* from = static_cast<const Uint8*>(screen->pixels);
     Uint8* to = static_cast<Uint8*>(framebuffer->pixels);
-    if (screen->pitch == framebuffer->pitch) {
-        std::memcpy(to, from, static_cast<size_t>(screen->pitch) * screen->h);
-    } else {
-        for (int y = 0; y < screen->h; y++) {
-            std::memcpy(to + y * framebuffer->pitch, from + y * screen->pitch, rowBytes);
+    for (int i = 0; i < count; i++) {
+        const Sdl2Rect& area = areas[i];
+        for (int y = area.y; y < area.y + area.h; y++) {
+            std::memcpy(to + y * framebuffer->pitch + area.x * 4,
+                        from + y * screen->pitch + area.x * 4, static_cast<size_t>(area.w) * 4);
         }
     }
     SDL_UnlockSurface(screen);
-    return sdl2().updateWindowSurface(sdl2().getWindow()) == 0;
+    if (sdl2().updateWindowSurfaceRects(window, areas, count) != 0) {
+        wholeFrameIn = NULL;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PresentationPath::copyToWindow(SDL_Surface* screen) {
+    const Sdl2Rect whole = {0, 0, screen->w, screen->h};
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    wholeFrameIn = NULL;
+    if (framebuffer == NULL || !copyAreas(screen, &whole, 1)) {
+        return false;
+    }
+    wholeFrameIn = framebuffer->pixels;
+    return true;
+}
+
+bool PresentationPath::showsPartialUpdates(SDL_Surface* screen) {
+    if (!runtimeIsSdl12Compat()) {
+        return true;
+    }
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    return framebuffer != NULL && framebuffer->pixels == wholeFrameIn;
+}
+
+void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
+    if (!runtimeIsSdl12Compat()) {
+        SDL_UpdateRects(screen, count, rects);
+        return;
+    }
+    if (!showsPartialUpdates(screen)) {
+        flip(screen);
+        return;
+    }
+    static std::vector<Sdl2Rect> areas;
+    areas.clear();
+    for (int i = 0; i < count; i++) {
+        // Clipped to the screen, as SDL 1.2's own update clips them.
+        const int left = std::max(0, static_cast<int>(rects[i].x));
+        const int top = std::max(0, static_cast<int>(rects[i].y));
+        const int right = std::min(screen->w, rects[i].x + static_cast<int>(rects[i].w));
+        const int bottom = std::min(screen->h, rects[i].y + static_cast<int>(rects[i].h));
+        if (right > left && bottom > top) {
+            areas.push_back({left, top, right - left, bottom - top});
+        }
+    }
+    if (areas.empty()) {
+        return;
+    }
+    if (!copyAreas(screen, areas.data(), static_cast<int>(areas.size()))) {
+        flip(screen);
+    }
 }
 
 #endif
 
 void PresentationPath::flip(SDL_Surface* screen) {
-    if (!directCopyAllowed() || !copyToWindow(screen)) {
+    if (!copyToWindow(screen)) {
         SDL_Flip(screen);
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 struct SDL_Surface;
+struct SDL_Rect;
 
 // How a finished frame reaches the display. Classic SDL 1.2 writes the screen surface to X
 // itself. sdl12-compat hands it to an SDL2 renderer, by default OpenGL, which on a machine
@@ -23,6 +24,12 @@ public:
     // into an ARGB texture, clear the framebuffer and convert the texture back into it, three
     // passes over the frame where one copy gives the same pixels. Anywhere else, SDL_Flip.
     static void flip(SDL_Surface* screen);
+    // Shows only the areas given, where the display is known to hold the rest of the screen
+    // already (classic SDL; the direct copy after a whole frame went through it); elsewhere the
+    // whole screen.
+    static void update(SDL_Surface* screen, int count, SDL_Rect* rects);
+    // Whether update() would send the areas alone.
+    static bool showsPartialUpdates(SDL_Surface* screen);
     // False when the player turned the direct copy off (DEADACRE_DIRECT_COPY=0) or the runtime
     // is classic SDL, which sends the screen to X itself.
     static bool directCopyAllowed();
