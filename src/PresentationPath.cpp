@@ -29,7 +29,7 @@ bool PresentationPath::choose() {
     return true;
 }
 
-std::string PresentationPath::describe() {
+std::string PresentationPath::describe(SDL_Surface* screen) {
     if (!runtimeIsSdl12Compat()) {
         return "classic SDL 1.2 (its own X output)";
     }
@@ -37,8 +37,8 @@ std::string PresentationPath::describe() {
     const char* acceleration = std::getenv(FRAMEBUFFER_ACCELERATION);
     return std::string(RENDER_DRIVER) + "=" + (driver ? driver : "(SDL2's choice)") + " " +
            FRAMEBUFFER_ACCELERATION + "=" + (acceleration ? acceleration : "(SDL2's choice)") +
-           (directCopyAllowed() ? ", frames copied straight into the window's framebuffer"
-                                : ", frames through sdl12-compat's texture");
+           (copiesDirectly(screen) ? ", frames copied straight into the window's framebuffer"
+                                   : ", frames through sdl12-compat's flip");
 }
 
 bool PresentationPath::directCopyAllowed() {
@@ -55,6 +55,8 @@ void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
 }
 
 bool PresentationPath::copyToWindow(SDL_Surface*) { return false; }
+
+bool PresentationPath::copiesDirectly(SDL_Surface*) { return false; }
 
 #else
 
@@ -192,6 +194,11 @@ bool PresentationPath::copyToWindow(SDL_Surface* screen) {
     }
     wholeFrameIn = framebuffer->pixels;
     return true;
+}
+
+bool PresentationPath::copiesDirectly(SDL_Surface* screen) {
+    void* window = NULL;
+    return windowFramebuffer(screen, &window) != NULL;
 }
 
 bool PresentationPath::showsPartialUpdates(SDL_Surface* screen) {

@@ -16,8 +16,9 @@ class PresentationPath {
 public:
     // Must run before SDL_Init. Returns true when it set the variables itself.
     static bool choose();
-    // What the process's environment now asks for, for the benchmark's first lines.
-    static std::string describe();
+    // What the process's environment now asks for and how the screen is shown, for the
+    // benchmark's first lines.
+    static std::string describe(SDL_Surface* screen);
     // Shows the whole screen. On sdl12-compat with SDL2's software renderer drawing unscaled into
     // a window whose pixels have the screen's format, the frame is copied straight into the
     // window's framebuffer and sent to the display: sdl12-compat's SDL_Flip would convert it
@@ -33,6 +34,8 @@ public:
     // False when the player turned the direct copy off (DEADACRE_DIRECT_COPY=0) or the runtime
     // is classic SDL, which sends the screen to X itself.
     static bool directCopyAllowed();
+    // Whether flip() would copy the screen straight into the window's framebuffer.
+    static bool copiesDirectly(SDL_Surface* screen);
     // The direct copy alone: false, with nothing shown, where it does not apply.
     static bool copyToWindow(SDL_Surface* screen);
 

@@ -695,7 +695,7 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);
     const SDL_version* runtime = SDL_Linked_Version();
     printf("SDL runtime %d.%d.%d, presentation %s%s\n", runtime->major, runtime->minor,
-           runtime->patch, PresentationPath::describe().c_str(),
+           runtime->patch, PresentationPath::describe(mainScreen).c_str(),
            chosen ? " (the game's choice)" : "");
     srand(1);
     if (record != nullptr && !Replay::startRecording(record, FakeClock::read)) {
