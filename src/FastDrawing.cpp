@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ImageLoader.h"
+#include "PresentationPath.h"
 
 bool FastDrawing::enabled = true;
 
@@ -481,18 +482,14 @@ bool FastDrawing::restoreMapUnderPaintings(SDL_Surface* map, SDL_Surface* screen
 
 // With the view where it was, the screen differs from what the display shows only in the areas
 // put back this pass and those painted since, so only they are sent; otherwise the whole screen.
-// sdl12-compat (1.2.50 and later) puts the screen on SDL2's renderer, where a partial update was
-// seen to leave the display showing an earlier frame; there the whole screen is always shown.
-static bool runtimeShowsPartialUpdates() {
-    static const bool classic = SDL_Linked_Version()->patch < 50;
-    return classic;
-}
+// sdl12-compat's own partial update goes through SDL2's renderer, where it was seen to leave the
+// display showing an earlier frame; PresentationPath says where areas alone can be sent.
 
 // Adds the pass's changes to those not shown yet; false when the whole screen must be shown.
 bool FastDrawing::collectChanges(SDL_Surface* screen) {
     const SDL_Rect* painted;
     int count;
-    if (!enabled || !partialUpdate || !runtimeShowsPartialUpdates() ||
+    if (!enabled || !partialUpdate || !PresentationPath::showsPartialUpdates(screen) ||
         !paintedAreas(screen, &painted, &count)) {
         unshownAll = true;
     }
@@ -505,9 +502,10 @@ bool FastDrawing::collectChanges(SDL_Surface* screen) {
 
 void FastDrawing::showFrame(SDL_Surface* screen) {
     if (collectChanges(screen)) {
-        SDL_UpdateRects(screen, static_cast<int>(unshownAreas.size()), unshownAreas.data());
+        PresentationPath::update(screen, static_cast<int>(unshownAreas.size()),
+                                 unshownAreas.data());
     } else {
-        SDL_Flip(screen);
+        PresentationPath::flip(screen);
     }
     unshownAreas.clear();
     unshownAll = false;

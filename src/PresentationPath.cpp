@@ -1,12 +1,19 @@
 #include "PresentationPath.h"
 
 #include <SDL/SDL.h>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
+#ifndef __EMSCRIPTEN__
+#include <dlfcn.h>
+#endif
 
 const char* const PresentationPath::RENDER_DRIVER = "SDL_RENDER_DRIVER";
 const char* const PresentationPath::SOFTWARE_RENDERER = "software";
 const char* const PresentationPath::FRAMEBUFFER_ACCELERATION = "SDL_FRAMEBUFFER_ACCELERATION";
 const char* const PresentationPath::NO_FRAMEBUFFER_ACCELERATION = "false";
+const char* const PresentationPath::DIRECT_COPY = "DEADACRE_DIRECT_COPY";
 
 static bool runtimeIsSdl12Compat() { return SDL_Linked_Version()->patch >= 50; }
 
@@ -22,12 +29,224 @@ bool PresentationPath::choose() {
     return true;
 }
 
-std::string PresentationPath::describe() {
+std::string PresentationPath::describe(SDL_Surface* screen) {
     if (!runtimeIsSdl12Compat()) {
         return "classic SDL 1.2 (its own X output)";
     }
     const char* driver = std::getenv(RENDER_DRIVER);
     const char* acceleration = std::getenv(FRAMEBUFFER_ACCELERATION);
     return std::string(RENDER_DRIVER) + "=" + (driver ? driver : "(SDL2's choice)") + " " +
-           FRAMEBUFFER_ACCELERATION + "=" + (acceleration ? acceleration : "(SDL2's choice)");
+           FRAMEBUFFER_ACCELERATION + "=" + (acceleration ? acceleration : "(SDL2's choice)") +
+           (copiesDirectly(screen) ? ", frames copied straight into the window's framebuffer"
+                                   : ", frames through sdl12-compat's flip");
+}
+
+bool PresentationPath::directCopyAllowed() {
+    const char* setting = std::getenv(DIRECT_COPY);
+    return runtimeIsSdl12Compat() && (setting == NULL || std::strcmp(setting, "0") != 0);
+}
+
+#ifdef __EMSCRIPTEN__
+
+bool PresentationPath::showsPartialUpdates(SDL_Surface*) { return true; }
+
+void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
+    SDL_UpdateRects(screen, count, rects);
+}
+
+bool PresentationPath::copyToWindow(SDL_Surface*) { return false; }
+
+bool PresentationPath::copiesDirectly(SDL_Surface*) { return false; }
+
+#else
+
+namespace {
+
+// The few SDL2 types the copy reads, laid out as SDL2's headers declare them; SDL2 keeps its ABI
+// for the whole of 2.x. The game is built against SDL 1.2's headers, which cannot be mixed with
+// SDL2's in one file.
+struct Sdl2Surface {
+    Uint32 flags;
+    void* format;
+    int w, h;
+    int pitch;
+    void* pixels;
+};
+struct Sdl2RendererInfo {
+    const char* name;
+    Uint32 flags;
+    Uint32 numTextureFormats;
+    Uint32 textureFormats[16];
+    int maxTextureWidth;
+    int maxTextureHeight;
+};
+struct Sdl2Rect {
+    int x, y, w, h;
+};
+// SDL_PIXELFORMAT_RGB888: 32 bits, XRGB, what a depth-24 X server's windows hold.
+const Uint32 SDL2_XRGB8888 = 0x16161804;
+
+struct Sdl2 {
+    void* (*getWindow)();
+    void* (*getRenderer)(void*);
+    int (*getRendererInfo)(void*, Sdl2RendererInfo*);
+    Uint32 (*getWindowPixelFormat)(void*);
+    void (*getWindowSize)(void*, int*, int*);
+    Sdl2Surface* (*getWindowSurface)(void*);
+    int (*updateWindowSurfaceRects)(void*, const Sdl2Rect*, int);
+    bool found;
+};
+
+template <typename F> bool lookUp(void* library, const char* name, F* function) {
+    *function = reinterpret_cast<F>(dlsym(library, name));
+    return *function != NULL;
+}
+
+const Sdl2& sdl2() {
+    static Sdl2 calls = []() {
+        Sdl2 found = {};
+        // sdl12-compat has SDL2 loaded already; this only finds it, never loads it.
+        void* library = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        found.found =
+            library != NULL && lookUp(RTLD_DEFAULT, "SDL12COMPAT_GetWindow", &found.getWindow) &&
+            lookUp(library, "SDL_GetRenderer", &found.getRenderer) &&
+            lookUp(library, "SDL_GetRendererInfo", &found.getRendererInfo) &&
+            lookUp(library, "SDL_GetWindowPixelFormat", &found.getWindowPixelFormat) &&
+            lookUp(library, "SDL_GetWindowSize", &found.getWindowSize) &&
+            lookUp(library, "SDL_GetWindowSurface", &found.getWindowSurface) &&
+            // The global scope first: a preloaded library stands over this call as over
+            // SDL_Flip (the tests' input script moves its clock with every frame shown).
+            (lookUp(RTLD_DEFAULT, "SDL_UpdateWindowSurfaceRects",
+                    &found.updateWindowSurfaceRects) ||
+             lookUp(library, "SDL_UpdateWindowSurfaceRects", &found.updateWindowSurfaceRects));
+        return found;
+    }();
+    return calls;
+}
+
+// The window's own framebuffer when sdl12-compat presents through SDL2's software renderer into
+// it, unscaled and in the screen's pixel format; NULL otherwise. Any other renderer owns the
+// window in its own way, and a scaled window (full screen on a larger display) needs the
+// renderer's scaling.
+Sdl2Surface* windowFramebuffer(SDL_Surface* screen, void** window) {
+    const Sdl2& calls = sdl2();
+    if (!PresentationPath::directCopyAllowed() || !calls.found) {
+        return NULL;
+    }
+    *window = calls.getWindow();
+    void* renderer = *window != NULL ? calls.getRenderer(*window) : NULL;
+    Sdl2RendererInfo info;
+    if (renderer == NULL || calls.getRendererInfo(renderer, &info) != 0 || info.name == NULL ||
+        std::strcmp(info.name, PresentationPath::SOFTWARE_RENDERER) != 0) {
+        return NULL;
+    }
+    const SDL_PixelFormat* format = screen->format;
+    if (calls.getWindowPixelFormat(*window) != SDL2_XRGB8888 || format->BitsPerPixel != 32 ||
+        format->Rmask != 0xFF0000 || format->Gmask != 0xFF00 || format->Bmask != 0xFF) {
+        return NULL;
+    }
+    int width, height;
+    calls.getWindowSize(*window, &width, &height);
+    if (width != screen->w || height != screen->h) {
+        return NULL;
+    }
+    Sdl2Surface* framebuffer = calls.getWindowSurface(*window);
+    if (framebuffer == NULL || framebuffer->w != screen->w || framebuffer->h != screen->h ||
+        framebuffer->pixels == NULL) {
+        return NULL;
+    }
+    return framebuffer;
+}
+
+// The framebuffer that holds the whole of the last frame shown, so that the next may send only
+// what changed; none after a frame shown through SDL_Flip, or when the window made a new one.
+void* wholeFrameIn = NULL;
+
+// Copies the areas from the screen into the framebuffer and sends them to the display.
+bool copyAreas(SDL_Surface* screen, const Sdl2Rect* areas, int count) {
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    if (framebuffer == NULL || SDL_LockSurface(screen) != 0) {
+        return false;
+    }
+    const Uint8* from = static_cast<const Uint8*>(screen->pixels);
+    Uint8* to = static_cast<Uint8*>(framebuffer->pixels);
+    for (int i = 0; i < count; i++) {
+        const Sdl2Rect& area = areas[i];
+        for (int y = area.y; y < area.y + area.h; y++) {
+            std::memcpy(to + y * framebuffer->pitch + area.x * 4,
+                        from + y * screen->pitch + area.x * 4, static_cast<size_t>(area.w) * 4);
+        }
+    }
+    SDL_UnlockSurface(screen);
+    if (sdl2().updateWindowSurfaceRects(window, areas, count) != 0) {
+        wholeFrameIn = NULL;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool PresentationPath::copyToWindow(SDL_Surface* screen) {
+    const Sdl2Rect whole = {0, 0, screen->w, screen->h};
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    wholeFrameIn = NULL;
+    if (framebuffer == NULL || !copyAreas(screen, &whole, 1)) {
+        return false;
+    }
+    wholeFrameIn = framebuffer->pixels;
+    return true;
+}
+
+bool PresentationPath::copiesDirectly(SDL_Surface* screen) {
+    void* window = NULL;
+    return windowFramebuffer(screen, &window) != NULL;
+}
+
+bool PresentationPath::showsPartialUpdates(SDL_Surface* screen) {
+    if (!runtimeIsSdl12Compat()) {
+        return true;
+    }
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    return framebuffer != NULL && framebuffer->pixels == wholeFrameIn;
+}
+
+void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
+    if (!runtimeIsSdl12Compat()) {
+        SDL_UpdateRects(screen, count, rects);
+        return;
+    }
+    if (!showsPartialUpdates(screen)) {
+        flip(screen);
+        return;
+    }
+    static std::vector<Sdl2Rect> areas;
+    areas.clear();
+    for (int i = 0; i < count; i++) {
+        // Clipped to the screen, as SDL 1.2's own update clips them.
+        const int left = std::max(0, static_cast<int>(rects[i].x));
+        const int top = std::max(0, static_cast<int>(rects[i].y));
+        const int right = std::min(screen->w, rects[i].x + static_cast<int>(rects[i].w));
+        const int bottom = std::min(screen->h, rects[i].y + static_cast<int>(rects[i].h));
+        if (right > left && bottom > top) {
+            areas.push_back({left, top, right - left, bottom - top});
+        }
+    }
+    if (areas.empty()) {
+        return;
+    }
+    if (!copyAreas(screen, areas.data(), static_cast<int>(areas.size()))) {
+        flip(screen);
+    }
+}
+
+#endif
+
+void PresentationPath::flip(SDL_Surface* screen) {
+    if (!copyToWindow(screen)) {
+        SDL_Flip(screen);
+    }
 }

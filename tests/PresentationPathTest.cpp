@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "Globals.h"
 #include "PresentationPath.h"
 
 namespace {
@@ -48,4 +49,25 @@ TEST(PresentationPath, SoftwarePairOnlyOnCompatAndNeverOverThePlayersChoice) {
                savedDriver == "(unset)" ? NULL : savedDriver.c_str());
     setOrUnset(PresentationPath::FRAMEBUFFER_ACCELERATION,
                savedAcceleration == "(unset)" ? NULL : savedAcceleration.c_str());
+}
+
+// The direct copy applies only on sdl12-compat's software renderer (the dummy driver's window is
+// one, in the screen's format), never where the player turned it off; areas alone are sent only
+// after a whole frame went through it, never after one shown by SDL_Flip.
+TEST(PresentationPath, DirectCopyOnlyOnCompatsFramebufferAndAreasOnlyAfterAWholeFrame) {
+    const bool compat = SDL_Linked_Version()->patch >= 50;
+    const std::string saved = variable(PresentationPath::DIRECT_COPY);
+    struct Case {
+        const char* setting;
+        bool copies;
+    } cases[] = {{NULL, compat}, {"1", compat}, {"0", false}, {NULL, compat}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setting ? c.setting : "(unset)");
+        setOrUnset(PresentationPath::DIRECT_COPY, c.setting);
+        EXPECT_EQ(c.copies, PresentationPath::directCopyAllowed() && compat);
+        PresentationPath::flip(mainScreen);
+        EXPECT_EQ(!compat || c.copies, PresentationPath::showsPartialUpdates(mainScreen));
+        EXPECT_EQ(c.copies, PresentationPath::copyToWindow(mainScreen));
+    }
+    setOrUnset(PresentationPath::DIRECT_COPY, saved == "(unset)" ? NULL : saved.c_str());
 }

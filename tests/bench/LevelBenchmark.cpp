@@ -341,10 +341,10 @@ void libcFrame() {
                static_cast<size_t>(mainScreen->w - area.x - area.w) * bpp);
     }
     SDL_UnlockSurface(mainScreen);
-    SDL_Flip(mainScreen);
+    PresentationPath::flip(mainScreen);
 }
 
-void flipFrame() { SDL_Flip(mainScreen); }
+void flipFrame() { PresentationPath::flip(mainScreen); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -695,7 +695,7 @@ int main(int argc, char** argv) {
     SDL_ShowCursor(SDL_DISABLE);
     const SDL_version* runtime = SDL_Linked_Version();
     printf("SDL runtime %d.%d.%d, presentation %s%s\n", runtime->major, runtime->minor,
-           runtime->patch, PresentationPath::describe().c_str(),
+           runtime->patch, PresentationPath::describe(mainScreen).c_str(),
            chosen ? " (the game's choice)" : "");
     srand(1);
     if (record != nullptr && !Replay::startRecording(record, FakeClock::read)) {

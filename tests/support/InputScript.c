@@ -28,6 +28,7 @@ typedef int (*PollEvent)(SDL_Event*);
 typedef Uint32 (*GetTicks)(void);
 typedef int (*Flip)(SDL_Surface*);
 typedef void (*UpdateRects)(SDL_Surface*, int, SDL_Rect*);
+typedef int (*UpdateWindowSurfaceRects)(void*, const void*, int);
 
 enum Action { WALK, HOLD, CLICKS, FIRE, PRESS, WAIT, QUIT };
 
@@ -177,6 +178,26 @@ void SDL_UpdateRects(SDL_Surface* screen, int count, SDL_Rect* rects) {
     inFlip++;
     real(screen, count, rects);
     inFlip--;
+}
+
+/* On sdl12-compat the game shows most frames by copying them into SDL2's window framebuffer
+ * itself; it looks this one up in the global scope first, so it finds this. SDL2 is loaded by
+ * sdl12-compat, not linked, hence the lookup in it by name. */
+int SDL_UpdateWindowSurfaceRects(void* window, const void* rects, int count) {
+    static UpdateWindowSurfaceRects real = NULL;
+    if (real == NULL) {
+        void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        real = sdl2 != NULL ? (UpdateWindowSurfaceRects)dlsym(sdl2, "SDL_UpdateWindowSurfaceRects")
+                            : NULL;
+    }
+    if (real == NULL) {
+        return -1;
+    }
+    frameShown();
+    inFlip++;
+    int status = real(window, rects, count);
+    inFlip--;
+    return status;
 }
 
 static void push(Uint8 type, Uint8 button, SDLKey key) {
