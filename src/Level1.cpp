@@ -3,7 +3,7 @@
 #include "Backpack.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
-#include "Game.h"
+#include "Globals.h"
 #include "GlockItem.h"
 #include "Gold.h"
 #include "HUD.h"
@@ -12,6 +12,7 @@
 #include "PathingBlocker.h"
 #include "Player.h"
 #include "Replay.h"
+#include "Screen.h"
 #include "SlowZombie.h"
 #include "UziItem.h"
 
@@ -230,14 +231,14 @@ void Level1::runPass() {
     // The pass that ends the level is shown: its frame is the last one, and a recording's. A
     // pass that is not shown is not painted, but in a playback, whose frames are checked.
     bool shown = quit || frameClock.showsThisPass();
-    FastDrawing::beginPass(shown || Replay::playingBack());
+    Screen::beginPass(shown || Replay::playingBack());
     handleHeldKeys();
 
-    drawing.paintMapView(images[0], mainScreen, camera, imageHandler);
-    imageHandler->paintImage(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
-                             pathingBlockers[0]->getYLocation(), NULL);
-    imageHandler->paintImage(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
-                             pathingBlockers[1]->getYLocation(), NULL);
+    mapView.paint(images[0], mainScreen, camera);
+    Screen::paint(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
+                  pathingBlockers[0]->getYLocation(), NULL);
+    Screen::paint(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
+                  pathingBlockers[1]->getYLocation(), NULL);
 
     collisionDetection->setUnits(units);
 
@@ -246,7 +247,7 @@ void Level1::runPass() {
         Item* item = itemTemp.top();
         int y = item->getYLocation();
         int x = item->getXLocation();
-        imageHandler->paintImage(item->draw(), mainScreen, x, y, NULL);
+        Screen::paint(item->draw(), mainScreen, x, y, NULL);
         itemTemp.pop();
     }
 
@@ -256,7 +257,7 @@ void Level1::runPass() {
         Unit* unit = unitTemp.top();
         int y = unit->getYLocation();
         int x = unit->getXLocation();
-        imageHandler->paintImage(unit->draw(), mainScreen, x, y, NULL);
+        Screen::paint(unit->draw(), mainScreen, x, y, NULL);
         unitTemp.pop();
     }
 
@@ -270,9 +271,9 @@ void Level1::runPass() {
     particleEngine->draw();
 
     if (shown) {
-        drawing.showFrame(mainScreen);
+        Screen::showFrame(mainScreen);
     } else {
-        drawing.holdFrame(mainScreen);
+        Screen::holdFrame(mainScreen);
     }
     frameClock.passEnds(shown);
     Replay::endPass(this);

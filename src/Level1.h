@@ -6,10 +6,10 @@
 #include <stack>
 #include <vector>
 
-#include "FastDrawing.h"
 #include "FrameClock.h"
 #include "ImageLoader.h"
 #include "Item.h"
+#include "MapView.h"
 #include "Timer.h"
 #include "Unit.h"
 
@@ -79,7 +79,7 @@ private:
     HUD* ownHud;
 
     // The map view and the frame are drawn the faster way when it gives the same pixels.
-    FastDrawing drawing;
+    MapView mapView;
 };
 
 #endif

@@ -50,6 +50,7 @@
 #include "Player.h"
 #include "PresentationPath.h"
 #include "Replay.h"
+#include "Screen.h"
 #include "Uzi.h"
 #include "support/TestSupport.h"
 
@@ -429,7 +430,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
             floorCost[f.name] = c.totalMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
-        FastDrawing::forgetPaintedAreas();
+        Screen::forgetPaintedAreas();
         step(0);
         Chunk c = timeChunk(passes, [&](int i) {
             double spent = step(i);
