@@ -6,10 +6,11 @@ A module is a class's .h and .cpp together (a header without a .cpp, such as Glo
 module of its own); module A depends on B when a file of A has `#include "B.h"`.
 
 The allow-list (include-cycles.allow) holds one allowed cycle a line: its modules, a colon and
-why it may stay. The includes among the modules of a line are set aside; any cycle left fails.
-A line whose modules no longer include each other in a cycle is reported, to be removed.
+why it may stay. The includes that go round among the modules of a line are set aside; any
+cycle left fails. A line whose modules no longer include each other in a cycle is reported, to
+be removed.
 
-    scripts/include-cycles.py [SOURCE_FOLDER]     (src/ by default)
+    scripts/include-cycles.py [SOURCE_FOLDER [ALLOW_LIST]]     (src/ and the list beside this)
 """
 
 import os
@@ -109,20 +110,24 @@ def read_allowed(path):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src")
-    allowed = read_allowed(os.path.join(here, "include-cycles.allow"))
+    listing = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "include-cycles.allow")
+    allowed = read_allowed(listing)
     graph = read_graph(folder)
-    rest = {
-        m: [t for t in targets if not any(m in line and t in line for line in allowed)]
-        for m, targets in graph.items()
-    }
+    # Only includes that still go round among a line's modules are set aside, so that a line
+    # left behind hides no new cycle.
+    set_aside = set()
+    for line in allowed:
+        inside = {m: [t for t in graph.get(m, []) if t in line] for m in line if m in graph}
+        cycles = components(inside)
+        if not cycles:
+            print("allowed include cycle is gone, remove its line: " + " ".join(sorted(line)))
+        for cycle in cycles:
+            set_aside.update((m, t) for m in cycle for t in inside[m] if t in cycle)
+    rest = {m: [t for t in targets if (m, t) not in set_aside] for m, targets in graph.items()}
     failed = components(rest)
     for component in failed:
         print("include cycle: %s (%s)" % (" ".join(sorted(component)),
                                           " -> ".join(way_round(rest, component))))
-    for line in allowed:
-        inside = {m: [t for t in graph.get(m, []) if t in line] for m in line if m in graph}
-        if not components(inside):
-            print("allowed include cycle is gone, remove its line: " + " ".join(sorted(line)))
     print("include cycles in %s: %d, %d of them not allowed" %
           (os.path.relpath(folder), len(components(graph)), len(failed)))
     return 1 if failed else 0

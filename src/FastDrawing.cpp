@@ -134,7 +134,7 @@ bool FastDrawing::copiesRowByRow(SDL_Surface* source, SDL_Surface* destination) 
 
 bool FastDrawing::blitArea(SDL_Surface* source, SDL_Rect* clip, SDL_Surface* destination, int x,
                            int y, SDL_Rect* area, int* sourceX, int* sourceY) {
-    // The destination corner passes through SDL's 16-bit rectangle, as in paintImage.
+    // The destination corner passes through SDL's 16-bit rectangle, as in Screen's SDL blit.
     int dstX = static_cast<Sint16>(x), dstY = static_cast<Sint16>(y);
     int srcX = 0, srcY = 0, w = source->w, h = source->h;
     if (clip != NULL) {

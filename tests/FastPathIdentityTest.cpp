@@ -288,7 +288,7 @@ TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths)
     Play fast;
     ASSERT_TRUE(sameAsPlainPaths(1500, standoff, &fast));
     // Pick-ups taken off the map (eight lie there at the start), the gold counter lit and faded
-    // out again, a message shown and expired, a flame of more particles than the loader records
+    // out again, a message shown and expired, a flame of more particles than the screen records
     // one by one while the camera stood still, and the player bitten.
     EXPECT_LE(fast.fewestItemsOnMap, 4u);
     EXPECT_TRUE(fast.goldLit && fast.goldHiddenAgain);
@@ -315,7 +315,7 @@ TEST(FastPaths, FillsThroughTheScreenAreRepairedAsAFullRepaintWould) {
 }
 
 // SDL's software cursor (the dummy driver's, as on a framebuffer) is drawn into the screen behind
-// the loader's record of painted areas; with it shown, the pointer still and then moving, the
+// the screen's record of painted areas; with it shown, the pointer still and then moving, the
 // faster paths must still show what the straightforward loop shows.
 TEST(FastPaths, SdlsOwnCursorStillThenMovingMatchesThePlainPaths) {
     SDL_ShowCursor(SDL_ENABLE);

@@ -147,7 +147,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     SDL_FreeSurface(building);
 }
 
-// Flame particles and bullets are blended by the loader, not SDL: every byte of the screen, the
+// Flame particles and bullets are blended by FastDrawing, not SDL: every byte of the screen, the
 // fourth included, must be what SDL's own blit writes, over a background of random bytes,
 // partly off every edge and through clip rectangles.
 TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
@@ -166,7 +166,7 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
     for (const char* name : names) {
         SDL_Surface* sprite = loader.optimizeImage(name);
         ASSERT_TRUE(sprite != NULL) << name;
-        // SDL2 under sdl12-compat rounds its blend differently; the loader's own check then
+        // SDL2 under sdl12-compat rounds its blend differently; FastDrawing's own check then
         // leaves blending to SDL, and the bytes below must match all the same.
         if (SDL_Linked_Version()->patch < 50) {
             EXPECT_TRUE(FastDrawing::blendsDirectly(sprite, mainScreen)) << name;
