@@ -78,7 +78,7 @@ private:
     Player* ownPlayer;
     HUD* ownHud;
 
-    // The map view and the frame are drawn the faster way when it gives the same pixels.
+    // The map under view, put back each pass only where it was painted over when it can be.
     MapView mapView;
 };
 

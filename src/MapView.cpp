@@ -15,7 +15,7 @@ void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view)
     SDL_Rect camera = view;
     Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
     if (!FastDrawing::enabled || !FastDrawing::copiesRowByRow(map, screen)) {
-        SDL_FillRect(screen, NULL, black);
+        Screen::fill(screen, NULL, black);
         Screen::paint(map, screen, 0, 0, &camera);
         painted = false;
         Screen::forgetPaintedAreas();
@@ -31,7 +31,7 @@ void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view)
     SDL_Rect area;
     int srcX, srcY;
     if (!FastDrawing::blitArea(map, &camera, screen, 0, 0, &area, &srcX, &srcY)) {
-        SDL_FillRect(screen, NULL, black);
+        Screen::fill(screen, NULL, black);
         Screen::recordPaintedAreas(screen);
         return;
     }
@@ -45,7 +45,7 @@ void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view)
         {static_cast<Sint16>(right), area.y, static_cast<Uint16>(screenW - right), area.h}};
     for (SDL_Rect& strip : strips) {
         if (strip.w > 0 && strip.h > 0) {
-            FastDrawing::fillArea(screen, strip, black);
+            Screen::fill(screen, &strip, black);
         }
     }
     Screen::paint(map, screen, 0, 0, &camera);
@@ -78,7 +78,8 @@ bool MapView::restoreUnderPaintings(SDL_Surface* map, SDL_Surface* screen, const
         if (!FastDrawing::blitArea(map, &part, screen, area.x, area.y, &covered, &srcX, &srcY) ||
             covered.x != area.x || covered.y != area.y || covered.w != area.w ||
             covered.h != area.h) {
-            FastDrawing::fillArea(screen, area, black);
+            SDL_Rect cleared = area;
+            Screen::fill(screen, &cleared, black);
         }
         Screen::paint(map, screen, area.x, area.y, &part);
     }

@@ -212,7 +212,12 @@ void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
             notePainted(surface, filled);
         }
     }
-    SDL_FillRect(surface, area, colour);
+    if (FastDrawing::enabled && surface != NULL) {
+        SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
+        FastDrawing::fillArea(surface, area != NULL ? *area : whole, colour);
+    } else {
+        SDL_FillRect(surface, area, colour);
+    }
 }
 
 void Screen::changedEverywhere() { partialUpdate = false; }

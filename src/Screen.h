@@ -21,7 +21,8 @@ public:
     // Blits source (or its clip part) with its top-left corner at (x, y): the faster way when
     // FastDrawing is on and can, else SDL's. A null source paints nothing.
     static void paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip);
-    // SDL_FillRect(surface, area, colour) that keeps the record true.
+    // SDL_FillRect(surface, area, colour), or the same bytes the faster way, keeping the record
+    // true. A null area is the whole surface.
     static void fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour);
 
     // The record of where pictures were painted on one surface since it began.
