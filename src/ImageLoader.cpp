@@ -22,6 +22,7 @@ bool inDataFolder() {
     return stat("images", &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+#ifndef __EMSCRIPTEN__
 // A JPEG cut short decodes without an error (the missing rows come out grey), so its end marker
 // is looked for.
 bool jpegComplete(FILE* file) {
@@ -31,6 +32,7 @@ bool jpegComplete(FILE* file) {
     std::rewind(file);
     return whole;
 }
+#endif
 
 } // namespace
 
