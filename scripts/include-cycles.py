@@ -109,7 +109,7 @@ def read_allowed(path):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "src")
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.relpath(os.path.join(here, "..", "src"))
     listing = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "include-cycles.allow")
     allowed = read_allowed(listing)
     graph = read_graph(folder)
@@ -129,7 +129,7 @@ def main():
         print("include cycle: %s (%s)" % (" ".join(sorted(component)),
                                           " -> ".join(way_round(rest, component))))
     print("include cycles in %s: %d, %d of them not allowed" %
-          (os.path.relpath(folder), len(components(graph)), len(failed)))
+          (folder, len(components(graph)), len(failed)))
     return 1 if failed else 0
 
 
