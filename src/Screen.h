@@ -33,9 +33,9 @@ public:
     // a pass that paints hundreds of small pictures (a long flame) is still recorded whole.
     static bool paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count);
 
-    // What the pass has changed on the screen so far, for the frame's display update: everything
-    // (the default for each pass, until said otherwise), or only these areas and what is painted
-    // after them while the record runs.
+    // What the pass changes on the screen, for the frame's display update: everything, or only
+    // these areas and what is painted on the recorded screen after them. Whoever paints the
+    // pass's background says which (the level's map view), before anything else is painted.
     static void changedEverywhere();
     static void changedOnlyIn(const SDL_Rect* areas, int count);
     // Sends the frame to the display: only the areas changed since the last frame shown when
