@@ -128,8 +128,8 @@ def main():
     for component in failed:
         print("include cycle: %s (%s)" % (" ".join(sorted(component)),
                                           " -> ".join(way_round(rest, component))))
-    print("include cycles in %s: %d, %d of them not allowed" %
-          (folder, len(components(graph)), len(failed)))
+    in_cycles = sum(len(component) for component in components(graph))
+    print("%s: %d modules in include cycles, %d cycles not allowed" % (folder, in_cycles, len(failed)))
     return 1 if failed else 0
 
 

@@ -26,13 +26,13 @@ printf '#include "A.h"\n' >src/A.cpp
 printf '#include <vector>\n#  include "C.h"\n' >src/B.h
 printf '#include "B.h"\n' >src/B.cpp
 printf '#include "missing/Elsewhere.h"\n' >src/C.h
-expect 0 "include cycles in src: 0" ""
+expect 0 "src: 0 modules in include cycles, 0 cycles not allowed" ""
 printf '#include "B.h"\n' >src/C.cpp
 expect 1 "include cycle: B C (B -> C -> B)" ""
-expect 0 "include cycles in src: 1, 0 of them not allowed" "B C: reason"
+expect 0 "src: 2 modules in include cycles, 0 cycles not allowed" "B C: reason"
 printf '#include "A.h"\n' >src/C.cpp
 expect 1 "include cycle: A B C (A -> B -> C -> A)" "B C: reason"
-expect 0 "include cycles in src: 1, 0 of them not allowed" "A B C: reason"
+expect 0 "src: 3 modules in include cycles, 0 cycles not allowed" "A B C: reason"
 expect 0 "allowed include cycle is gone, remove its line: B C" "A B C: reason
 B C: no longer true"
 expect 1 "want 'ModuleA ModuleB ...: why it may stay'" "A B C"
