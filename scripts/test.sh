@@ -11,6 +11,7 @@ status=0
 # so does any compiler warning in the project's own code (WERROR, in both builds).
 clang-format --dry-run --Werror src/*.cpp src/*.h tests/*.cpp tests/*/*.cpp tests/*/*.h \
     tests/*/*.c web/*.cpp web/*.h || status=1
+python3 scripts/include-cycles.py && tests/scripts/include_cycles.sh || status=1
 cmake -S . -B build -DWERROR=ON >/dev/null
 scripts/build.sh
 (cd build && ctest --output-on-failure -j "$(nproc)") || status=1

@@ -4,6 +4,7 @@
 #include "FastDrawing.h"
 #include "Globals.h"
 #include "Player.h"
+#include "Screen.h"
 
 HUD::HUD(ImageLoader* input1, SDL_Surface* screen, Player* inputPlayer)
     : displayString(std::ios::in | std::ios::out) {
@@ -54,7 +55,7 @@ HUD::~HUD() {
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
 void HUD::renderNumber(NumberSlot slot) {
     std::string text = displayString.str();
-    if (!FastDrawing::painting()) {
+    if (!Screen::painting()) {
         message = NULL; // nobody will see it
         return;
     }
@@ -71,7 +72,7 @@ void HUD::renderNumber(NumberSlot slot) {
 }
 
 void HUD::paintNumber(int x, int y) {
-    imageHandler->paintImage(message, mainScreen, x, y, NULL);
+    Screen::paint(message, mainScreen, x, y, NULL);
     if (!FastDrawing::enabled) {
         SDL_FreeSurface(message);
     }
@@ -93,7 +94,7 @@ void HUD::draw() {
     renderNumber(CLIP);
     paintNumber(980, 20);
 
-    imageHandler->paintImage(player->getWeaponPic(), mainScreen, 1020, 20, NULL);
+    Screen::paint(player->getWeaponPic(), mainScreen, 1020, 20, NULL);
 
     displayString.str("");
     displayString.clear();
@@ -108,7 +109,7 @@ void HUD::draw() {
         SDL_SetAlpha(gold, SDL_SRCALPHA, a);
     }
     paintNumber(1010, 600);
-    imageHandler->paintImage(gold, mainScreen, 970, 600, NULL);
+    Screen::paint(gold, mainScreen, 970, 600, NULL);
 
     drawHealthBar();
 
@@ -153,16 +154,16 @@ void HUD::drawHealthBar() {
                                      f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask, 0);
             barCacheSegments = barCache != NULL ? segments : 0;
             for (int x = 0; barCache != NULL && x < segments; x++) {
-                imageHandler->paintImage(healthBar, barCache, segments - 1 - x, 0, NULL);
+                Screen::paint(healthBar, barCache, segments - 1 - x, 0, NULL);
             }
         }
         if (barCache != NULL) {
-            imageHandler->paintImage(barCache, mainScreen, 971 - segments, 645, NULL);
+            Screen::paint(barCache, mainScreen, 971 - segments, 645, NULL);
             return;
         }
     }
     for (int x = 0; player->getHealth() > x; x++) {
-        imageHandler->paintImage(healthBar, mainScreen, 970 - x, 645, NULL);
+        Screen::paint(healthBar, mainScreen, 970 - x, 645, NULL);
     }
 }
 
@@ -188,12 +189,12 @@ void HUD::fadeGold() {
 
 // Six items a row on a 100-pixel grid, the most recently stored first.
 void HUD::drawBackpackPanel() {
-    imageHandler->paintImage(backpack, mainScreen, 240, 160, NULL);
+    Screen::paint(backpack, mainScreen, 240, 160, NULL);
     tempItems = player->backpack->getItems();
     int c = 0;
     int r = 0;
     while (!tempItems.empty()) {
-        imageHandler->paintImage(tempItems.top()->draw(), mainScreen, 240 + c, 160 + r, NULL);
+        Screen::paint(tempItems.top()->draw(), mainScreen, 240 + c, 160 + r, NULL);
         tempItems.pop();
         c += 100;
         if (c == 600) {
@@ -228,7 +229,7 @@ void HUD::textsDraw() {
         }
         int y = text->getYLocation();
         int x = text->getXLocation();
-        imageHandler->paintImage(text->draw(), mainScreen, x, y, NULL);
+        Screen::paint(text->draw(), mainScreen, x, y, NULL);
         yT = text->getYLocation();
         holderTexts.pop();
     }

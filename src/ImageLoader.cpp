@@ -22,6 +22,7 @@ bool inDataFolder() {
     return stat("images", &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+#ifndef __EMSCRIPTEN__
 // A JPEG cut short decodes without an error (the missing rows come out grey), so its end marker
 // is looked for.
 bool jpegComplete(FILE* file) {
@@ -31,6 +32,7 @@ bool jpegComplete(FILE* file) {
     std::rewind(file);
     return whole;
 }
+#endif
 
 } // namespace
 
@@ -135,32 +137,4 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
         FastDrawing::prepareAlphaPicture(converted);
     }
     return converted;
-}
-
-void ImageLoader::paintImage(SDL_Surface* source, SDL_Surface* destination, int x, int y,
-                             SDL_Rect* clip) {
-    if (FastDrawing::paint(source, destination, x, y, clip)) {
-        return;
-    }
-    SDL_Rect offset;
-    offset.x = static_cast<Sint16>(x);
-    offset.y = static_cast<Sint16>(y);
-    offset.w = 0;
-    offset.h = 0;
-    // Classic SDL blits a picture without an alpha channel at full surface alpha as an opaque
-    // one; sdl12-compat paints nothing of an 8-bit picture (the rendered texts) that way. The
-    // plain blit gives classic SDL's pixels on both.
-#ifdef __EMSCRIPTEN__
-    bool opaqueAlpha = false; // the browser's SDL keeps no surface alpha in the pixel format
-#else
-    bool opaqueAlpha = source != NULL && (source->flags & SDL_SRCALPHA) != 0 &&
-                       source->format->Amask == 0 && source->format->alpha == SDL_ALPHA_OPAQUE;
-#endif
-    if (opaqueAlpha) {
-        SDL_SetAlpha(source, 0, SDL_ALPHA_OPAQUE);
-    }
-    SDL_UpperBlit(source, clip, destination, &offset);
-    if (opaqueAlpha) {
-        SDL_SetAlpha(source, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
-    }
 }

@@ -6,9 +6,8 @@
 #include <set>
 #include <string>
 
-// The one way pictures are loaded and put on a surface. Remembers only the pictures that failed;
-// each blit is offered to FastDrawing first, which paints it the faster way or notes where it
-// landed.
+// The one way pictures are loaded, in the display's format and ready for the faster paths.
+// Remembers only the pictures that failed. Painting them is Screen's.
 class ImageLoader {
 public:
     ImageLoader();
@@ -25,9 +24,6 @@ public:
                               const char* what = "could not load");
     // What a file's mode makes it when it is not a regular file, for messages; null when it is.
     static const char* notAFile(unsigned mode);
-    // Blits source (or its clip part) with its top-left corner at (x, y). A null source paints
-    // nothing.
-    void paintImage(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip);
 
 private:
     std::set<std::string> failed;

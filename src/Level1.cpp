@@ -4,7 +4,7 @@
 #include "Checksum.h"
 #include "Collision.h"
 #include "FlamethrowerItem.h"
-#include "Game.h"
+#include "Globals.h"
 #include "GlockItem.h"
 #include "Gold.h"
 #include "HUD.h"
@@ -14,6 +14,7 @@
 #include "PathingBlocker.h"
 #include "Player.h"
 #include "Replay.h"
+#include "Screen.h"
 #include "SlowZombie.h"
 #include "UziItem.h"
 
@@ -232,14 +233,14 @@ void Level1::runPass() {
     // The pass that ends the level is shown: its frame is the last one, and a recording's. A
     // pass that is not shown is not painted, but in a playback, whose frames are checked.
     bool shown = quit || frameClock.showsThisPass();
-    FastDrawing::beginPass(shown || Replay::playingBack());
+    Screen::beginPass(shown || Replay::playingBack());
     handleHeldKeys();
 
-    drawing.paintMapView(images[0], mainScreen, camera, imageHandler);
-    imageHandler->paintImage(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
-                             pathingBlockers[0]->getYLocation(), NULL);
-    imageHandler->paintImage(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
-                             pathingBlockers[1]->getYLocation(), NULL);
+    mapView.paint(images[0], mainScreen, camera);
+    Screen::paint(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
+                  pathingBlockers[0]->getYLocation(), NULL);
+    Screen::paint(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
+                  pathingBlockers[1]->getYLocation(), NULL);
 
     collisionDetection->setUnits(units);
 
@@ -248,7 +249,7 @@ void Level1::runPass() {
         Item* item = itemTemp.top();
         int y = item->getYLocation();
         int x = item->getXLocation();
-        imageHandler->paintImage(item->draw(), mainScreen, x, y, NULL);
+        Screen::paint(item->draw(), mainScreen, x, y, NULL);
         itemTemp.pop();
     }
 
@@ -258,7 +259,7 @@ void Level1::runPass() {
         Unit* unit = unitTemp.top();
         int y = unit->getYLocation();
         int x = unit->getXLocation();
-        imageHandler->paintImage(unit->draw(), mainScreen, x, y, NULL);
+        Screen::paint(unit->draw(), mainScreen, x, y, NULL);
         unitTemp.pop();
     }
 
@@ -272,9 +273,9 @@ void Level1::runPass() {
     particleEngine->draw();
 
     if (shown) {
-        drawing.showFrame(mainScreen);
+        Screen::showFrame(mainScreen);
     } else {
-        drawing.holdFrame(mainScreen);
+        Screen::holdFrame(mainScreen);
     }
     frameClock.passEnds(shown);
     Replay::endPass(quit);

@@ -6,10 +6,10 @@
 #include <stack>
 #include <vector>
 
-#include "FastDrawing.h"
 #include "FrameClock.h"
 #include "ImageLoader.h"
 #include "Item.h"
+#include "MapView.h"
 #include "Timer.h"
 #include "Unit.h"
 
@@ -81,8 +81,8 @@ private:
     Player* ownPlayer;
     HUD* ownHud;
 
-    // The map view and the frame are drawn the faster way when it gives the same pixels.
-    FastDrawing drawing;
+    // The map under view, put back each pass only where it was painted over when it can be.
+    MapView mapView;
 };
 
 #endif

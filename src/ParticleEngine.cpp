@@ -2,7 +2,7 @@
 
 #include "Collision.h"
 #include "Globals.h"
-#include "ImageLoader.h"
+#include "Screen.h"
 
 ParticleEngine::ParticleEngine() {}
 
@@ -48,7 +48,7 @@ void ParticleEngine::drawProjectiles() {
         Projectile* p = holder.front();
         int y = static_cast<int>(p->getYLocation());
         int x = static_cast<int>(p->getXLocation());
-        imageHandler->paintImage(p->draw(), mainScreen, x, y, NULL);
+        Screen::paint(p->draw(), mainScreen, x, y, NULL);
         holder.pop();
     }
     collisionDetection->setProjectiles(projectiles);

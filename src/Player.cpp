@@ -7,6 +7,7 @@
 #include "Globals.h"
 #include "HUD.h"
 #include "Input.h"
+#include "Screen.h"
 
 Player::Player(ImageLoader* imageHandler, SDL_Surface* screen, Collision* inputCollision) {
     this->imageHandler = imageHandler;
@@ -106,7 +107,7 @@ void Player::move() {
     camera.y = static_cast<Sint16>(static_cast<int>(mouseY + locationY - 720.0));
 
     int index = degreeCalc(mouseX, mouseY);
-    imageHandler->paintImage(images[index], mainScreen, getXLocation(), getYLocation(), NULL);
+    Screen::paint(images[index], mainScreen, getXLocation(), getYLocation(), NULL);
 }
 
 int Player::degreeCalc(int x, int y) {

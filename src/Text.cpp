@@ -6,6 +6,7 @@
 
 #include "FastDrawing.h"
 #include "ImageLoader.h"
+#include "Screen.h"
 
 namespace {
 const char* const FONT_FILE = "testFont.ttf";
@@ -82,7 +83,7 @@ SDL_Surface* Text::draw() {
         alpha--;
     }
     // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
-    if ((!FastDrawing::enabled && FastDrawing::painting()) || message == NULL) {
+    if ((!FastDrawing::enabled && Screen::painting()) || message == NULL) {
         SDL_FreeSurface(message);
         render();
     }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "FastDrawing.h"
 #include "Gamepad.h"
 #include "Globals.h"
+#include "Screen.h"
 
 const char* const VideoMode::ICON_PATHS[2] = {"../../icons/hicolor/48x48/apps/deadacre.png",
                                               "../packaging/icons/deadacre-48.png"};
@@ -73,7 +73,7 @@ bool VideoMode::toggle() {
     }
     // Whatever the display showed is gone or moved: the record of painted areas says nothing
     // about the new picture, so the next frame is painted and sent whole.
-    FastDrawing::forgetPaintedAreas();
+    Screen::forgetPaintedAreas();
     if (SDL_WM_ToggleFullScreen(screen)) {
         return true;
     }

@@ -1,8 +1,9 @@
 #include "mainMenu.h"
 
 #include "FrameClock.h"
-#include "Game.h"
+#include "Globals.h"
 #include "Level1.h"
+#include "Screen.h"
 
 mainMenu::mainMenu(ImageLoader* imageHandler1, SDL_Surface* screen) {
     quit = false;
@@ -58,10 +59,11 @@ void mainMenu::startMenu() {
                 quit = true;
             }
         }
-        imageHandler->paintImage(images[0], mainScreen, 0, 0, NULL);
-        imageHandler->paintImage(images[2], mainScreen, 0, 0, NULL);
-        imageHandler->paintImage(images[1], mainScreen, 415, 460, NULL);
-        SDL_Flip(mainScreen);
+        Screen::paint(images[0], mainScreen, 0, 0, NULL);
+        Screen::paint(images[2], mainScreen, 0, 0, NULL);
+        Screen::paint(images[1], mainScreen, 415, 460, NULL);
+        Screen::changedEverywhere(); // the menu's frame is sent whole
+        Screen::showFrame(mainScreen);
         frames.passEnds(true);
     }
     cleanup();

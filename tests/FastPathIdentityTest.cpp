@@ -13,6 +13,7 @@
 #include "HealthPotion.h"
 #include "ParticleEngine.h"
 #include "Player.h"
+#include "Screen.h"
 #include "SlowZombie.h"
 #include "UziItem.h"
 #include "support/TestSupport.h"
@@ -287,7 +288,7 @@ TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths)
     Play fast;
     ASSERT_TRUE(sameAsPlainPaths(1500, standoff, &fast));
     // Pick-ups taken off the map (eight lie there at the start), the gold counter lit and faded
-    // out again, a message shown and expired, a flame of more particles than the loader records
+    // out again, a message shown and expired, a flame of more particles than the screen records
     // one by one while the camera stood still, and the player bitten.
     EXPECT_LE(fast.fewestItemsOnMap, 4u);
     EXPECT_TRUE(fast.goldLit && fast.goldHiddenAgain);
@@ -296,15 +297,15 @@ TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths)
     EXPECT_LT(fast.lowestHealth, 100);
 }
 
-// Fills between passes through FastDrawing::fill, some past the screen's edges, while the view
+// Fills between passes through Screen::fill, some past the screen's edges, while the view
 // stands still: the level must put the map back under every one of them, as a full repaint does.
-TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
+TEST(FastPaths, FillsThroughTheScreenAreRepairedAsAFullRepaintWould) {
     CursorHidden hidden;
     Script fills = [](Level1&, int pass) {
         if (pass % 10 == 5) {
             SDL_Rect area = {static_cast<Sint16>(pass % 3 == 0 ? -40 : 100 + pass % 700),
                              static_cast<Sint16>(pass % 4 == 0 ? 690 : 200), 150, 80};
-            FastDrawing::fill(mainScreen, &area, SDL_MapRGB(mainScreen->format, 200, 0, 200));
+            Screen::fill(mainScreen, &area, SDL_MapRGB(mainScreen->format, 200, 0, 200));
         }
         FakeClock::advance(3);
     };
@@ -314,7 +315,7 @@ TEST(FastPaths, FillsThroughFastDrawingAreRepairedAsAFullRepaintWould) {
 }
 
 // SDL's software cursor (the dummy driver's, as on a framebuffer) is drawn into the screen behind
-// the loader's record of painted areas; with it shown, the pointer still and then moving, the
+// the screen's record of painted areas; with it shown, the pointer still and then moving, the
 // faster paths must still show what the straightforward loop shows.
 TEST(FastPaths, SdlsOwnCursorStillThenMovingMatchesThePlainPaths) {
     SDL_ShowCursor(SDL_ENABLE);

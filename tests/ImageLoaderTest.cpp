@@ -10,6 +10,7 @@
 #include "FastDrawing.h"
 #include "Game.h"
 #include "ImageLoader.h"
+#include "Screen.h"
 #include "support/TestSupport.h"
 
 using namespace testsupport;
@@ -68,7 +69,7 @@ TEST_F(ImageLoaderTest, OnlyANameEndingInLowerCasePngKeepsAlpha) {
     }
     // Painted over white, the transparent half leaves white and the opaque half is red.
     fillScreen(0xFFFFFF);
-    loader.paintImage(png, mainScreen, 10, 10, NULL);
+    Screen::paint(png, mainScreen, 10, 10, NULL);
     EXPECT_EQ(0xFF0000u, screenPixel(10, 10));
     EXPECT_EQ(0xFFFFFFu, screenPixel(13, 10));
     SDL_FreeSurface(png);
@@ -77,7 +78,7 @@ TEST_F(ImageLoaderTest, OnlyANameEndingInLowerCasePngKeepsAlpha) {
 TEST_F(ImageLoaderTest, MissingFileGivesNullAndPaintingNullChangesNothing) {
     EXPECT_EQ(nullptr, loader.optimizeImage(dir + "/does-not-exist.png"));
     fillScreen(0x123456);
-    loader.paintImage(NULL, mainScreen, 0, 0, NULL);
+    Screen::paint(NULL, mainScreen, 0, 0, NULL);
     EXPECT_EQ(0x123456u, screenPixel(0, 0));
 }
 
@@ -88,7 +89,7 @@ TEST_F(ImageLoaderTest, ClipOutsideTheSourceIsClippedAndShifted) {
     // A camera two pixels left of and above the picture: only the part inside it is drawn,
     // shifted two pixels right and down.
     SDL_Rect clip = {-2, -2, 1080, 720};
-    loader.paintImage(pic, mainScreen, 0, 0, &clip);
+    Screen::paint(pic, mainScreen, 0, 0, &clip);
     EXPECT_EQ(0x000000u, screenPixel(1, 1));
     EXPECT_EQ(0xFF0000u, screenPixel(2, 2));
     EXPECT_EQ(0x000000u, screenPixel(6, 6));
@@ -131,11 +132,11 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
         for (int fast = 0; fast < 2; fast++) {
             FastDrawing::enabled = fast == 1;
             fillScreen(0x203040);
-            loader.paintImage(building, mainScreen, spot[0], spot[1], NULL);
+            Screen::paint(building, mainScreen, spot[0], spot[1], NULL);
             for (const SDL_Rect& c : clips) {
                 SDL_Rect clip = c;
-                loader.paintImage(map, mainScreen, spot[0] / 3, spot[1] / 3, &clip);
-                loader.paintImage(building, mainScreen, spot[0] + 17, spot[1] + 9, NULL);
+                Screen::paint(map, mainScreen, spot[0] / 3, spot[1] / 3, &clip);
+                Screen::paint(building, mainScreen, spot[0] + 17, spot[1] + 9, NULL);
             }
             hashes[fast] = screenHash();
         }
@@ -146,7 +147,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     SDL_FreeSurface(building);
 }
 
-// Flame particles and bullets are blended by the loader, not SDL: every byte of the screen, the
+// Flame particles and bullets are blended by FastDrawing, not SDL: every byte of the screen, the
 // fourth included, must be what SDL's own blit writes, over a background of random bytes,
 // partly off every edge and through clip rectangles.
 TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
@@ -165,7 +166,7 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
     for (const char* name : names) {
         SDL_Surface* sprite = loader.optimizeImage(name);
         ASSERT_TRUE(sprite != NULL) << name;
-        // SDL2 under sdl12-compat rounds its blend differently; the loader's own check then
+        // SDL2 under sdl12-compat rounds its blend differently; FastDrawing's own check then
         // leaves blending to SDL, and the bytes below must match all the same.
         if (SDL_Linked_Version()->patch < 50) {
             EXPECT_TRUE(FastDrawing::blendsDirectly(sprite, mainScreen)) << name;
@@ -188,7 +189,7 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
                 SDL_Rect clip = c < 0 ? SDL_Rect() : clips[c];
                 SDL_Rect sdlClip = clip;
                 SDL_Rect at = {static_cast<Sint16>(spot[0]), static_cast<Sint16>(spot[1]), 0, 0};
-                loader.paintImage(sprite, mainScreen, spot[0], spot[1], c < 0 ? NULL : &clip);
+                Screen::paint(sprite, mainScreen, spot[0], spot[1], c < 0 ? NULL : &clip);
                 SDL_UpperBlit(sprite, c < 0 ? NULL : &sdlClip, sdlScreen, &at);
                 int differing = 0;
                 for (int y = 0; y < mainScreen->h; y++) {

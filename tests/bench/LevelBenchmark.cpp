@@ -50,6 +50,7 @@
 #include "Player.h"
 #include "PresentationPath.h"
 #include "Replay.h"
+#include "Screen.h"
 #include "Uzi.h"
 #include "support/TestSupport.h"
 
@@ -396,7 +397,7 @@ double medianOf(const std::vector<Chunk>& turns, double Chunk::*field) {
 }
 
 // Floors and the scenario in turns on one level. Painting a floor on the screen
-// goes behind the loader's back, so the level is told and gets one untimed pass to
+// goes behind Screen's back, so the level is told and gets one untimed pass to
 // paint its whole view.
 Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int passes,
                       int floorPasses, int reps,
@@ -429,7 +430,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
             floorCost[f.name] = c.totalMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
-        FastDrawing::forgetPaintedAreas();
+        Screen::forgetPaintedAreas();
         step(0);
         Chunk c = timeChunk(passes, [&](int i) {
             double spent = step(i);

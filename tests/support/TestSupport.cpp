@@ -6,9 +6,9 @@
 #include <unistd.h>
 
 #include "Collision.h"
-#include "FastDrawing.h"
 #include "Game.h"
 #include "ImageLoader.h"
+#include "Screen.h"
 #include "Timer.h"
 
 namespace testsupport {
@@ -160,10 +160,9 @@ Uint32 pixelAt(SDL_Surface* surface, int x, int y) {
 Uint32 screenPixel(int x, int y) { return pixelAt(mainScreen, x, y); }
 
 void fillScreen(Uint32 rgb) {
-    // Through the faster drawing, so the level's record of the screen stays true.
-    FastDrawing::fill(
-        mainScreen, NULL,
-        SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+    // Through the screen, so its record of painted areas stays true.
+    Screen::fill(mainScreen, NULL,
+                 SDL_MapRGB(mainScreen->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
 
 AudioFreeze::AudioFreeze() {

@@ -1,0 +1,238 @@
+#include "Screen.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "FastDrawing.h"
+#include "PresentationPath.h"
+
+namespace {
+
+bool passPainted = true;
+
+const int MAX_RECORDED_AREAS = 128;
+SDL_Surface* recordedSurface = NULL;
+SDL_Rect recordedAreas[MAX_RECORDED_AREAS];
+int recordedCount = 0;
+
+// Once the list is full, areas are gathered instead by the cell of the screen their centre lies
+// in, each cell keeping the bounds of its areas: constant work per area, however many there are.
+const int CELL_SIZE = 120;
+const int CELL_COLUMNS = 16;
+const int CELL_ROWS = 16;
+const int CELL_COUNT = CELL_COLUMNS * CELL_ROWS;
+bool gathering = false;
+bool cellUsed[CELL_COUNT];
+SDL_Rect cellAreas[CELL_COUNT];
+SDL_Rect gatheredAreas[CELL_COUNT];
+
+SDL_Rect bounds(const SDL_Rect& a, const SDL_Rect& b) {
+    int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    int right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
+    SDL_Rect r = {static_cast<Sint16>(left), static_cast<Sint16>(top),
+                  static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
+    return r;
+}
+
+void gather(const SDL_Rect& area) {
+    int column = std::min(std::max((area.x + area.w / 2) / CELL_SIZE, 0), CELL_COLUMNS - 1);
+    int row = std::min(std::max((area.y + area.h / 2) / CELL_SIZE, 0), CELL_ROWS - 1);
+    int cell = row * CELL_COLUMNS + column;
+    cellAreas[cell] = cellUsed[cell] ? bounds(cellAreas[cell], area) : area;
+    cellUsed[cell] = true;
+}
+
+// A cursor without a window-manager counterpart is drawn by SDL itself into the screen, on
+// every pointer move, and the patch it saved from under it put back later, all behind the
+// record: while SDL draws it the record says nothing certain about the screen.
+bool sdlDrawsItsCursor() {
+#ifdef __EMSCRIPTEN__
+    return false; // the browser draws the pointer, over the canvas
+#else
+    SDL_Cursor* cursor = SDL_GetCursor();
+    return cursor != NULL && cursor->wm_cursor == NULL && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE;
+#endif
+}
+
+void notePainted(SDL_Surface* destination, const SDL_Rect& area) {
+    if (destination != recordedSurface) {
+        return;
+    }
+    if (!gathering && recordedCount < MAX_RECORDED_AREAS) {
+        recordedAreas[recordedCount++] = area;
+        return;
+    }
+    if (!gathering) {
+        gathering = true;
+        for (int i = 0; i < recordedCount; i++) {
+            gather(recordedAreas[i]);
+        }
+    }
+    gather(area);
+}
+
+// Set on passes whose changes are known: the areas of the screen that changed before the record
+// began, so that only they and the record need to be sent to the display.
+bool partialUpdate = false;
+std::vector<SDL_Rect> changedAreas;
+// What changed in passes since the last frame shown, unless the whole screen did.
+std::vector<SDL_Rect> unshownAreas;
+bool unshownAll = false;
+
+// With the view where it was, the screen differs from what the display shows only in the areas
+// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
+// sdl12-compat's own partial update goes through SDL2's renderer, where it was seen to leave the
+// display showing an earlier frame; PresentationPath says where areas alone can be sent.
+
+// Adds the pass's changes to those not shown yet; false when the whole screen must be shown.
+bool collectChanges(SDL_Surface* screen) {
+    const SDL_Rect* painted;
+    int count;
+    if (!FastDrawing::enabled || !partialUpdate || !PresentationPath::showsPartialUpdates(screen) ||
+        !Screen::paintedAreas(screen, &painted, &count)) {
+        unshownAll = true;
+    }
+    if (!unshownAll) {
+        unshownAreas.insert(unshownAreas.end(), changedAreas.begin(), changedAreas.end());
+        unshownAreas.insert(unshownAreas.end(), painted, painted + count);
+    }
+    return !unshownAll;
+}
+
+void blitWithSdl(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
+    SDL_Rect offset;
+    offset.x = static_cast<Sint16>(x);
+    offset.y = static_cast<Sint16>(y);
+    offset.w = 0;
+    offset.h = 0;
+    // Classic SDL blits a picture without an alpha channel at full surface alpha as an opaque
+    // one; sdl12-compat paints nothing of an 8-bit picture (the rendered texts) that way. The
+    // plain blit gives classic SDL's pixels on both.
+#ifdef __EMSCRIPTEN__
+    bool opaqueAlpha = false; // the browser's SDL keeps no surface alpha in the pixel format
+#else
+    bool opaqueAlpha = source != NULL && (source->flags & SDL_SRCALPHA) != 0 &&
+                       source->format->Amask == 0 && source->format->alpha == SDL_ALPHA_OPAQUE;
+#endif
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, 0, SDL_ALPHA_OPAQUE);
+    }
+    SDL_UpperBlit(source, clip, destination, &offset);
+    if (opaqueAlpha) {
+        SDL_SetAlpha(source, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    }
+}
+
+} // namespace
+
+void Screen::beginPass(bool painted) { passPainted = painted; }
+
+bool Screen::painting() { return passPainted; }
+
+void Screen::recordPaintedAreas(SDL_Surface* surface) {
+    recordedSurface = surface;
+    recordedCount = 0;
+    if (gathering) {
+        gathering = false;
+        std::fill(cellUsed, cellUsed + CELL_COUNT, false);
+    }
+}
+
+void Screen::forgetPaintedAreas() { recordedSurface = NULL; }
+
+bool Screen::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
+    if (surface == NULL || surface != recordedSurface || sdlDrawsItsCursor()) {
+        return false;
+    }
+    if (!gathering) {
+        *areas = recordedAreas;
+        *count = recordedCount;
+        return true;
+    }
+    int gathered = 0;
+    for (int cell = 0; cell < CELL_COUNT; cell++) {
+        if (cellUsed[cell]) {
+            gatheredAreas[gathered++] = cellAreas[cell];
+        }
+    }
+    *areas = gatheredAreas;
+    *count = gathered;
+    return true;
+}
+
+void Screen::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
+    if (!painting() && destination == SDL_GetVideoSurface()) {
+        return;
+    }
+    bool recording = source != NULL && destination != NULL && destination == recordedSurface;
+    // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows gives
+    // the same bytes several times faster.
+    bool copying = FastDrawing::enabled && FastDrawing::copiesRowByRow(source, destination);
+    // A small sprite costs SDL more in setting up its blit than in blending its pixels.
+    bool blending =
+        FastDrawing::enabled && !copying && FastDrawing::blendsDirectly(source, destination);
+    if (recording || copying || blending) {
+        SDL_Rect area;
+        int srcX, srcY;
+        bool lands = FastDrawing::blitArea(source, clip, destination, x, y, &area, &srcX, &srcY);
+        if (recording && lands) {
+            notePainted(destination, area);
+        }
+        if (lands && copying) {
+            FastDrawing::copyRows(source, srcX, srcY, destination, area);
+        } else if (lands && blending) {
+            FastDrawing::blendRows(source, srcX, srcY, destination, area);
+        }
+        if (copying || blending) {
+            return;
+        }
+    }
+    blitWithSdl(source, destination, x, y, clip);
+}
+
+void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
+    if (!painting() && surface == SDL_GetVideoSurface()) {
+        return;
+    }
+    if (surface != NULL && surface == recordedSurface) {
+        // What SDL_FillRect fills: the area, or the whole surface, within its clip rectangle.
+        const SDL_Rect& clip = surface->clip_rect;
+        SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
+        const SDL_Rect& want = area != NULL ? *area : whole;
+        int left = std::max<int>(want.x, clip.x), top = std::max<int>(want.y, clip.y);
+        int right = std::min<int>(want.x + want.w, clip.x + clip.w);
+        int bottom = std::min<int>(want.y + want.h, clip.y + clip.h);
+        if (right > left && bottom > top) {
+            SDL_Rect filled = {static_cast<Sint16>(left), static_cast<Sint16>(top),
+                               static_cast<Uint16>(right - left),
+                               static_cast<Uint16>(bottom - top)};
+            notePainted(surface, filled);
+        }
+    }
+    if (FastDrawing::enabled && surface != NULL) {
+        SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
+        FastDrawing::fillArea(surface, area != NULL ? *area : whole, colour);
+    } else {
+        SDL_FillRect(surface, area, colour);
+    }
+}
+
+void Screen::changedEverywhere() { partialUpdate = false; }
+
+void Screen::changedOnlyIn(const SDL_Rect* areas, int count) {
+    changedAreas.assign(areas, areas + count);
+    partialUpdate = true;
+}
+
+void Screen::showFrame(SDL_Surface* screen) {
+    if (collectChanges(screen)) {
+        PresentationPath::update(screen, static_cast<int>(unshownAreas.size()),
+                                 unshownAreas.data());
+    } else {
+        PresentationPath::flip(screen);
+    }
+    unshownAreas.clear();
+    unshownAll = false;
+}
+
+void Screen::holdFrame(SDL_Surface* screen) { collectChanges(screen); }
