@@ -589,14 +589,18 @@ shown() {
             /Map State: IsViewable/ { print w "x" h }'
     done | sort -t x -k 1,1nr -k 2,2nr
 }
-(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
-game_pid=$!
-started=$(now_ms)
-until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
-    kill -0 $game_pid 2>/dev/null || fail "the game ended before reaching the level"
-    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s under openbox"
-    sleep 0.1
-done
+# start_level WHERE: starts the game and sets window to its window once the level shows.
+start_level() {
+    (cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+    game_pid=$!
+    local started=$(now_ms)
+    until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+        kill -0 $game_pid 2>/dev/null || fail "the game ended $1 instead of reaching the level"
+        [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s $1"
+        sleep 0.1
+    done
+}
+start_level "under openbox"
 switched() { # full|window
     local widest own
     widest=$(shown | head -n 1)
@@ -638,14 +642,7 @@ for _ in $(seq 100); do [ -s "$work/display-small" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -n 1 "$work/display-small")
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool mousemove 512 384
-(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
-game_pid=$!
-started=$(now_ms)
-until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
-    kill -0 $game_pid 2>/dev/null || fail "the game ended on the 1024x768 screen instead of opening a window"
-    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s on the 1024x768 screen"
-    sleep 0.1
-done
+start_level "on the 1024x768 screen"
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 before=$(size)
 said=$(grep -c 'playing in a 1080x720 window instead' "$work/game.log")
