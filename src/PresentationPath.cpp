@@ -162,11 +162,10 @@ Sdl2Surface* windowFramebuffer(SDL_Surface* screen, void** window) {
 // what changed; none after a frame shown through SDL_Flip, or when the window made a new one.
 void* wholeFrameIn = NULL;
 
-// Copies the areas from the screen into the framebuffer and sends them to the display.
-bool copyAreas(SDL_Surface* screen, const Sdl2Rect* areas, int count) {
-    void* window = NULL;
-    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
-    if (framebuffer == NULL || SDL_LockSurface(screen) != 0) {
+// Copies the areas from the screen into the window's framebuffer and sends them to the display.
+bool copyAreas(SDL_Surface* screen, void* window, Sdl2Surface* framebuffer, const Sdl2Rect* areas,
+               int count) {
+    if (SDL_LockSurface(screen) != 0) {
         return false;
     }
     const Uint8* from = static_cast<const Uint8*>(screen->pixels);
@@ -193,7 +192,7 @@ bool PresentationPath::copyToWindow(SDL_Surface* screen) {
     void* window = NULL;
     Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
     wholeFrameIn = NULL;
-    if (framebuffer == NULL || !copyAreas(screen, &whole, 1)) {
+    if (framebuffer == NULL || !copyAreas(screen, window, framebuffer, &whole, 1)) {
         return false;
     }
     wholeFrameIn = framebuffer->pixels;
@@ -219,7 +218,9 @@ void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
         SDL_UpdateRects(screen, count, rects);
         return;
     }
-    if (!showsPartialUpdates(screen)) {
+    void* window = NULL;
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    if (framebuffer == NULL || framebuffer->pixels != wholeFrameIn) {
         flip(screen);
         return;
     }
@@ -238,7 +239,7 @@ void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
     if (areas.empty()) {
         return;
     }
-    if (!copyAreas(screen, areas.data(), static_cast<int>(areas.size()))) {
+    if (!copyAreas(screen, window, framebuffer, areas.data(), static_cast<int>(areas.size()))) {
         flip(screen);
     }
 }
