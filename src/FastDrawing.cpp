@@ -31,14 +31,27 @@ inline Uint32 blendPixel(Uint32 s, Uint32 d) {
 
 } // namespace
 
-void FastDrawing::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {
+bool FastDrawing::fillClip(const SDL_Surface* surface, const SDL_Rect* area, SDL_Rect* clipped) {
+    SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
+    const SDL_Rect& want = area != NULL ? *area : whole;
     const SDL_Rect& clip = surface->clip_rect;
-    int left = std::max<int>(area.x, clip.x), top = std::max<int>(area.y, clip.y);
-    int right = std::min<int>(area.x + area.w, clip.x + clip.w);
-    int bottom = std::min<int>(area.y + area.h, clip.y + clip.h);
+    int left = std::max<int>(want.x, clip.x), top = std::max<int>(want.y, clip.y);
+    int right = std::min<int>(want.x + want.w, clip.x + clip.w);
+    int bottom = std::min<int>(want.y + want.h, clip.y + clip.h);
     if (right <= left || bottom <= top) {
+        return false;
+    }
+    *clipped = {static_cast<Sint16>(left), static_cast<Sint16>(top),
+                static_cast<Uint16>(right - left), static_cast<Uint16>(bottom - top)};
+    return true;
+}
+
+void FastDrawing::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {
+    SDL_Rect filled;
+    if (!fillClip(surface, &area, &filled)) {
         return;
     }
+    int left = filled.x, top = filled.y, right = left + filled.w, bottom = top + filled.h;
     if (colour != 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) {
         SDL_FillRect(surface, &area, colour);
         return;

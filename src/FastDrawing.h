@@ -34,6 +34,9 @@ public:
                          const SDL_Rect& area);
     static void blendRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface* destination,
                           const SDL_Rect& area);
+    // The part of area (the whole surface when null) within the surface's clip rectangle, as
+    // SDL_FillRect clips it. False when nothing is left.
+    static bool fillClip(const SDL_Surface* surface, const SDL_Rect* area, SDL_Rect* clipped);
     // Fills area (clipped to the surface's clip rectangle, as SDL_FillRect clips) with colour;
     // the same bytes as SDL_FillRect, written with memset where the colour's bytes are all zero.
     static void fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour);

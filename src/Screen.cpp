@@ -194,24 +194,15 @@ void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
     if (!painting() && surface == SDL_GetVideoSurface()) {
         return;
     }
-    if (surface != NULL && surface == recordedSurface) {
-        // What SDL_FillRect fills: the area, or the whole surface, within its clip rectangle.
-        const SDL_Rect& clip = surface->clip_rect;
-        SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
-        const SDL_Rect& want = area != NULL ? *area : whole;
-        int left = std::max<int>(want.x, clip.x), top = std::max<int>(want.y, clip.y);
-        int right = std::min<int>(want.x + want.w, clip.x + clip.w);
-        int bottom = std::min<int>(want.y + want.h, clip.y + clip.h);
-        if (right > left && bottom > top) {
-            SDL_Rect filled = {static_cast<Sint16>(left), static_cast<Sint16>(top),
-                               static_cast<Uint16>(right - left),
-                               static_cast<Uint16>(bottom - top)};
-            notePainted(surface, filled);
-        }
+    SDL_Rect filled;
+    bool fills = surface != NULL && FastDrawing::fillClip(surface, area, &filled);
+    if (fills && surface == recordedSurface) {
+        notePainted(surface, filled);
     }
     if (FastDrawing::enabled && surface != NULL) {
-        SDL_Rect whole = {0, 0, static_cast<Uint16>(surface->w), static_cast<Uint16>(surface->h)};
-        FastDrawing::fillArea(surface, area != NULL ? *area : whole, colour);
+        if (fills) {
+            FastDrawing::fillArea(surface, filled, colour);
+        }
     } else {
         SDL_FillRect(surface, area, colour);
     }
