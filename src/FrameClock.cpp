@@ -3,7 +3,7 @@
 #include <climits>
 #include <sstream>
 
-#include "Globals.h"
+#include "QuitSignal.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ const Uint32 PLAYBACK_LONGEST_WAIT_MS = 1000;
 FrameClock* active = nullptr;
 
 void sleepUnlessQuit(Uint32 ms) {
-    while (ms > 0 && !quitSignal) {
+    while (ms > 0 && !QuitSignal::arrived()) {
         Uint32 part = ms < FrameClock::SLEEP_SLICE_MS ? ms : FrameClock::SLEEP_SLICE_MS;
         SDL_Delay(part);
         ms -= part;

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "FastDrawing.h"
-#include "Globals.h"
+#include "QuitSignal.h"
 
 ImageLoader::ImageLoader() {}
 
@@ -96,7 +96,7 @@ void ImageLoader::reportFailure(const std::string& path, const std::string& why,
 SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     // Once a quit signal has come the game is on its way out: the level's set-up must not spend
     // another half second decoding pictures nobody will see.
-    if (failed.count(filename) != 0 || quitSignal) {
+    if (failed.count(filename) != 0 || QuitSignal::arrived()) {
         return NULL;
     }
 #ifdef __EMSCRIPTEN__

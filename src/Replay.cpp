@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "Checksum.h"
-#include "Globals.h"
 #include "ImageLoader.h"
 #include "Input.h"
+#include "QuitSignal.h"
 #include "Recording.h"
 
 namespace {
@@ -30,6 +30,7 @@ struct State {
     bool inLevel = false; // between the level's set-up and its last pass
     bool levelDone = false;
     std::function<Uint64()> levelState;
+    SDL_Surface* screen = nullptr; // the level's, for the frame checksum
     Timer::Clock underlying = nullptr;
     std::string error;
     std::string path;
@@ -230,7 +231,7 @@ void endPlayback(bool cutShort) {
     s.ended = true;
     s.cutShort = cutShort;
     s.finalState = s.levelState();
-    s.finalFrame = Checksum::frame(mainScreen);
+    s.finalFrame = Checksum::frame(s.screen);
 }
 
 void printHex(const char* label, Uint64 v) {
@@ -312,9 +313,10 @@ bool Replay::playingBack() { return s.mode == REPLAYING; }
 
 bool Replay::playbackShown() { return s.mode == REPLAYING && s.input.onScreen; }
 
-void Replay::beginLevel(const std::function<Uint64()>& stateChecksum) {
+void Replay::beginLevel(const std::function<Uint64()>& stateChecksum, SDL_Surface* screen) {
     Uint32 seed = LEVEL_SEED;
     s.levelState = stateChecksum;
+    s.screen = screen;
     if (s.mode == RECORDING && !s.levelDone && s.out != nullptr) {
         s.inLevel = true;
         s.current.clear();
@@ -355,7 +357,7 @@ void Replay::endPass(bool levelQuit) {
         if (levelQuit || s.passesWritten == UINT_MAX) {
             s.inLevel = false;
             s.levelDone = true;
-            Recording::encodeEnd(s.passesWritten, s.levelState(), Checksum::frame(mainScreen),
+            Recording::encodeEnd(s.passesWritten, s.levelState(), Checksum::frame(s.screen),
                                  &s.buffer);
             writeBuffer();
         }
@@ -367,11 +369,11 @@ void Replay::endPass(bool levelQuit) {
     s.played++;
     if (s.everyPass) {
         std::printf("pass %zu frame %016llx state %016llx\n", s.played,
-                    static_cast<unsigned long long>(Checksum::frame(mainScreen)),
+                    static_cast<unsigned long long>(Checksum::frame(s.screen)),
                     static_cast<unsigned long long>(s.levelState()));
     }
     if (levelQuit) {
-        if (quitSignal) {
+        if (QuitSignal::arrived()) {
             s.input.viewerQuit = true;
         }
         if (!s.input.viewerQuit) {

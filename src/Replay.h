@@ -17,8 +17,8 @@ class Replay {
 public:
     // The level's set-up starts here: the random numbers are seeded and, when recording or
     // playing, what the set-up reads is a recording's first chunk. stateChecksum gives the
-    // level's state as one number while the level lasts.
-    static void beginLevel(const std::function<Uint64()>& stateChecksum);
+    // level's state as one number while the level lasts; the frame checksums are of screen.
+    static void beginLevel(const std::function<Uint64()>& stateChecksum, SDL_Surface* screen);
     // False when a recording being played has no pass left: the level must stop.
     static bool beginPass();
     static void endPass(bool levelQuit);

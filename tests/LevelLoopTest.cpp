@@ -18,6 +18,7 @@
 #include "HUD.h"
 #include "ParticleEngine.h"
 #include "Player.h"
+#include "QuitSignal.h"
 #include "SlowZombie.h"
 #include "Uzi.h"
 #include "UziItem.h"
@@ -159,9 +160,9 @@ TEST_F(LevelLoop, CloseEventEndsTheLevel) {
 TEST_F(LevelLoop, ANotedSignalEndsTheLevelAfterThePass) {
     runPasses(1);
     EXPECT_FALSE(level->quit);
-    quitSignal = SIGHUP;
+    QuitSignal::note(SIGHUP);
     runPasses(1);
-    quitSignal = 0;
+    QuitSignal::note(0);
     EXPECT_TRUE(level->quit);
 }
 
@@ -561,7 +562,7 @@ Pace measurePace(const Presentation& how) {
     pace[ZOMBIE] = path * 1000 / zombieTime;
     endLevel(level);
 
-    Level1::chosenFPS = 6000;
+    Level1::chosenFPS = FrameClock::MOST_FPS;
     FrameClock::setSleep(nullptr);
     return pace;
 }
