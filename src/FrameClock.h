@@ -23,6 +23,9 @@ public:
     // Game time per catch-up pass. The objects' periods (11, 16, 21, 71 ms ...) are whole
     // milliseconds with nothing in common, so a coarser slice would stretch some of them.
     static const int SLICE_MS = 1;
+    // The most frames a second the limiter can be asked for, and the game's own choice: a frame
+    // period of 1000 / 6000 ms rounds to none, so the limiter never waits.
+    static const int MOST_FPS = 6000;
     // A gap this much longer than the frame period is a stall.
     static const int STALL_MS = 250;
     // Catching up stops after this long in one frame, or the frame period if longer: a machine

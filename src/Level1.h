@@ -56,8 +56,8 @@ public:
     std::stack<Unit*> unitTemp;
 
     // The most frames a second each level shows: the frame limiter waits out 1000 / chosenFPS ms
-    // per frame. 6000 leaves it no time to wait, so the level runs as fast as it can; a player
-    // may ask for less (deadacre --fps).
+    // per frame. The default, FrameClock::MOST_FPS, leaves it no time to wait, so the level runs
+    // as fast as it can; a player may ask for less (deadacre --fps).
     static int chosenFPS;
 
     // Loop state.
