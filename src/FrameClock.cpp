@@ -7,13 +7,6 @@
 
 namespace {
 
-// A playback shown on the screen skips showing passes while it runs this far behind its recorded
-// pace (a slow flip), but still shows one at least this often.
-const Uint32 PLAYBACK_BEHIND_MS = 20;
-const Uint32 PLAYBACK_SHOW_EVERY_MS = 50;
-// A long pause in a recorded game is shown as a second.
-const Uint32 PLAYBACK_LONGEST_WAIT_MS = 1000;
-
 // The frame clock whose game time the timers read, while one has taken the clock over.
 FrameClock* active = nullptr;
 
@@ -31,18 +24,19 @@ FrameClock::Sleep currentSleep = sleepUnlessQuit;
 
 void FrameClock::setSleep(Sleep sleep) { currentSleep = sleep ? sleep : sleepUnlessQuit; }
 
+void FrameClock::sleep(Uint32 ms) { currentSleep(ms); }
+
 FrameClock::FrameClock(int frameMs)
-    : frameCount(0), frameMs(frameMs), mode(LIVE), realClock(nullptr), offset(0), held(false),
+    : frameCount(0), frameMs(frameMs), pacer(LIVE), realClock(nullptr), offset(0), held(false),
       heldAt(0), catchUpTarget(0), passRun(false), lastPass(0), passesLeft(0), inFrame(false),
-      frameStartedReal(0), playbackStarted(false), firstRecorded(0), playbackStartedReal(0),
-      lastShownReal(0), behind(false), showing(true) {}
+      frameStartedReal(0), showing(true) {}
 
 FrameClock::~FrameClock() { stop(); }
 
-void FrameClock::start(Mode how, int shortestFrameMs) {
+void FrameClock::start(Pacer* passesFrom, int shortestFrameMs) {
     stop();
     *this = FrameClock(shortestFrameMs);
-    mode = how;
+    pacer = passesFrom;
     rateTimer.start();
     captionTimer.start();
 }
@@ -57,7 +51,7 @@ void FrameClock::beginFrame() {
     inFrame = true;
     held = false;
     passesLeft = 1;
-    if (mode != LIVE) {
+    if (pacer != LIVE) {
         return;
     }
     if (realClock == nullptr) {
@@ -95,34 +89,11 @@ void FrameClock::passBegins() {
     passTimer.start();
     lastPass = passTimer.startingTime;
     passRun = true;
-    if (mode == PLAYBACK_SHOWN) {
-        paceShownPlayback(lastPass);
-    }
-    showing = decideShowing();
-}
-
-void FrameClock::paceShownPlayback(Uint32 passTime) {
-    Uint32 now = realNow();
-    if (!playbackStarted) {
-        playbackStarted = true;
-        firstRecorded = passTime;
-        playbackStartedReal = now;
-        lastShownReal = now;
-        return;
-    }
-    // Shown at the pace it was played: wait until as much time has passed as had then.
-    Uint32 due = passTime - firstRecorded;
-    Uint32 spent = now - playbackStartedReal;
-    behind = false;
-    if (due > spent) {
-        Uint32 wait = due - spent;
-        if (wait > PLAYBACK_LONGEST_WAIT_MS) {
-            playbackStartedReal -= wait - PLAYBACK_LONGEST_WAIT_MS;
-            wait = PLAYBACK_LONGEST_WAIT_MS;
-        }
-        currentSleep(wait);
+    if (pacer != LIVE) {
+        // A pass run by itself, outside a frame, is shown whatever the pacer says.
+        showing = pacer->pacePass(lastPass) || !inFrame;
     } else {
-        behind = spent - due > PLAYBACK_BEHIND_MS;
+        showing = decideShowing();
     }
 }
 
@@ -130,18 +101,7 @@ bool FrameClock::showsThisPass() { return showing; }
 
 // Decided as the pass begins, so that a pass nobody will see need not be painted (the browser).
 bool FrameClock::decideShowing() {
-    if (!inFrame || mode == PLAYBACK_HEADLESS) {
-        return true;
-    }
-    if (mode == PLAYBACK_SHOWN) {
-        Uint32 now = realNow();
-        if (behind && now - lastShownReal < PLAYBACK_SHOW_EVERY_MS) {
-            return false;
-        }
-        lastShownReal = now;
-        return true;
-    }
-    if (passesLeft <= 1) {
+    if (!inFrame || passesLeft <= 1) {
         return true;
     }
     int budget = frameMs > CATCH_UP_MS ? frameMs : CATCH_UP_MS;
@@ -170,11 +130,11 @@ void FrameClock::passEnds(bool shown) {
     if (inFrame && --passesLeft <= 0) {
         inFrame = false;
         held = false;
-        if (mode == LIVE && frameMs > 0) {
+        if (pacer == LIVE && frameMs > 0) {
             spent = static_cast<int>(realNow() - frameStartedReal);
         }
     }
-    if (shown && !inFrame && mode == LIVE && spent >= 0 && spent < frameMs) {
+    if (shown && !inFrame && pacer == LIVE && spent >= 0 && spent < frameMs) {
         currentSleep(static_cast<Uint32>(frameMs - spent));
     }
     if (captionTimer.getTime() > 1000) {

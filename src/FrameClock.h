@@ -6,8 +6,8 @@
 #include "Timer.h"
 
 // The loop's time: how many passes a frame runs and which game time each reads, which pass shows
-// its frame, the frame limiter (--fps), the mean-rate caption, and the pace of a playback shown on
-// the screen.
+// its frame, the frame limiter (--fps) and the mean-rate caption. A playback brings its own pace
+// (a Pacer) instead of the schedule.
 //
 // Every object steps on its own millisecond timer, at most once a pass, so the game keeps its
 // pace only while passes come at least a millisecond apart in game time. The uncapped desktop
@@ -34,13 +34,23 @@ public:
     // How long the frame limiter sleeps at a time, so that a quit signal is seen soon.
     static const int SLEEP_SLICE_MS = 10;
 
-    enum Mode { LIVE, PLAYBACK_SHOWN, PLAYBACK_HEADLESS };
+    // Where the passes come from a recording: they and the clock they read are the recorded
+    // ones, so there is no schedule to keep and no limiter; before each pass the pacer may wait
+    // (a playback shown at the pace it was played) and says whether the pass's frame is shown.
+    class Pacer {
+    public:
+        virtual ~Pacer() {}
+        virtual bool pacePass(Uint32 passTime) = 0;
+    };
+    // The game's own schedule: no pacer.
+    static constexpr Pacer* LIVE = nullptr;
+
     explicit FrameClock(int frameMs = 0);
     ~FrameClock();
 
     // Before the first pass: where the passes come from and the shortest frame (0: the limiter
     // never waits). Starts the rate clock.
-    void start(Mode mode, int frameMs);
+    void start(Pacer* pacer, int frameMs);
     // Starts a frame of one pass or more; framePending() is true until its last pass has ended.
     // In the live game the first frame takes the timers' clock over (Timer::setClock) until
     // stop().
@@ -48,7 +58,7 @@ public:
     bool framePending();
     // At the start of each pass: sets the game time a catch-up pass reads, reads the pass's time
     // (every pass reads the clock in the same places, shown or not, so a playback reads the
-    // recorded readings in order), and holds a playback shown on the screen to its recorded pace.
+    // recorded readings in order), and lets a pacer hold the pass.
     void passBegins();
     // Whether this pass's frame will be shown, decided by passBegins. A pass run by itself,
     // outside a frame, always is.
@@ -63,6 +73,8 @@ public:
     // one, which sleeps in short slices and stops early for a quit signal.
     typedef void (*Sleep)(Uint32 ms);
     static void setSleep(Sleep sleep);
+    // Waits that way, for a pacer too.
+    static void sleep(Uint32 ms);
 
     // The mean-rate caption: frames shown since the rate clock started, and when it is next
     // written.
@@ -75,12 +87,11 @@ public:
 private:
     static Uint32 gameNow();
     Uint32 realNow();
-    void paceShownPlayback(Uint32 passTime);
     bool decideShowing();
     void waitOut(Uint32 ms);
 
     int frameMs;
-    Mode mode;
+    Pacer* pacer;
     // The clock below the game's while this takes it over; null when not.
     Timer::Clock realClock;
     // Game time = real time - offset, except in a catch-up pass, which reads heldAt.
@@ -94,12 +105,6 @@ private:
     int passesLeft;
     bool inFrame;
     Uint32 frameStartedReal;
-    // A playback shown on the screen: its first pass's recorded time and when it was played.
-    bool playbackStarted;
-    Uint32 firstRecorded;
-    Uint32 playbackStartedReal;
-    Uint32 lastShownReal;
-    bool behind;
     bool showing;
 };
 

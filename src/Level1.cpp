@@ -91,12 +91,7 @@ void Level1::setUpWorld() {
     ownCollision = collisionDetection = new Collision();
     collisionDetection->setPathingBlockers(pathingBlockers);
 
-    FrameClock::Mode passes = FrameClock::LIVE;
-    if (Replay::playingBack()) {
-        passes =
-            Replay::playbackShown() ? FrameClock::PLAYBACK_SHOWN : FrameClock::PLAYBACK_HEADLESS;
-    }
-    frameClock.start(passes, 1000 / chosenFPS);
+    frameClock.start(Replay::pacer(), 1000 / chosenFPS);
 
     mouseDown = false;
     camera.x = 0;
