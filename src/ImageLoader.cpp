@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Globals.h"
 
 ImageLoader::ImageLoader() {}
@@ -133,7 +134,7 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     bool png = filename.size() >= 3 && filename.compare(filename.size() - 3, 3, "png") == 0;
     SDL_Surface* converted = png ? SDL_DisplayFormatAlpha(loaded) : SDL_DisplayFormat(loaded);
     SDL_FreeSurface(loaded);
-    if (png && converted != NULL) {
+    if (png && converted != NULL && FastPaths::enabled) {
         FastDrawing::prepareAlphaPicture(converted);
     }
     return converted;

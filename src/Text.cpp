@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "FastDrawing.h"
+#include "FastPaths.h"
 #include "ImageLoader.h"
 #include "Screen.h"
 
@@ -83,7 +83,7 @@ SDL_Surface* Text::draw() {
         alpha--;
     }
     // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
-    if ((!FastDrawing::enabled && Screen::painting()) || message == NULL) {
+    if ((!FastPaths::enabled && Screen::painting()) || message == NULL) {
         SDL_FreeSurface(message);
         render();
     }
