@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-bool FastDrawing::enabled = true;
-
 namespace {
 
 // Pictures of at most this many pixels (flame particles, bullets) are blended here rather than
@@ -250,7 +248,7 @@ void FastDrawing::blendRows(SDL_Surface* source, int srcX, int srcY, SDL_Surface
 }
 
 void FastDrawing::prepareAlphaPicture(SDL_Surface* picture) {
-    if (enabled && picture->w * picture->h > MAX_DIRECT_BLEND_PIXELS) {
+    if (picture->w * picture->h > MAX_DIRECT_BLEND_PIXELS) {
         // Run-length encoding lets SDL skip the transparent runs of a sprite and copy its
         // opaque ones; the colours it blends are the same.
         SDL_SetAlpha(picture, SDL_SRCALPHA | SDL_RLEACCEL, SDL_ALPHA_OPAQUE);

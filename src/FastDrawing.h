@@ -9,10 +9,6 @@
 // screen or the game; Screen decides when to use them.
 class FastDrawing {
 public:
-    // On in the game; a test switches it off to prove the plain paths give the same frames, the
-    // browser build because its display goes through other code.
-    static bool enabled;
-
     // What a freshly loaded picture with an alpha channel needs for the faster paths.
     static void prepareAlphaPicture(SDL_Surface* picture);
 

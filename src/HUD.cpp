@@ -1,7 +1,7 @@
 #include "HUD.h"
 
 #include "Backpack.h"
-#include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Globals.h"
 #include "Player.h"
 #include "Screen.h"
@@ -59,12 +59,12 @@ void HUD::renderNumber(NumberSlot slot) {
         message = NULL; // nobody will see it
         return;
     }
-    if (FastDrawing::enabled && numberCache[slot] != NULL && numberText[slot] == text) {
+    if (FastPaths::enabled && numberCache[slot] != NULL && numberText[slot] == text) {
         message = numberCache[slot];
         return;
     }
     message = Text::renderSolid(font, text, textColor);
-    if (FastDrawing::enabled) {
+    if (FastPaths::enabled) {
         SDL_FreeSurface(numberCache[slot]);
         numberCache[slot] = message;
         numberText[slot] = text;
@@ -73,7 +73,7 @@ void HUD::renderNumber(NumberSlot slot) {
 
 void HUD::paintNumber(int x, int y) {
     Screen::paint(message, mainScreen, x, y, NULL);
-    if (!FastDrawing::enabled) {
+    if (!FastPaths::enabled) {
         SDL_FreeSurface(message);
     }
     message = NULL;
@@ -138,7 +138,7 @@ bool HUD::healthBarIsOpaque() {
 // One segment per started health point, from x 970 leftwards, each one pixel further left.
 void HUD::drawHealthBar() {
     // A health far above anything the game hands out would need a huge strip; paint it plainly.
-    if (FastDrawing::enabled && barOpaque && player->getHealth() <= 4096) {
+    if (FastPaths::enabled && barOpaque && player->getHealth() <= 4096) {
         int segments = 0;
         while (player->getHealth() > segments) {
             segments++;

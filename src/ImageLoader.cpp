@@ -9,6 +9,7 @@
 
 #include "DataFile.h"
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "QuitSignal.h"
 
 ImageLoader::ImageLoader() {}
@@ -90,7 +91,7 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     bool png = filename.size() >= 3 && filename.compare(filename.size() - 3, 3, "png") == 0;
     SDL_Surface* converted = png ? SDL_DisplayFormatAlpha(loaded) : SDL_DisplayFormat(loaded);
     SDL_FreeSurface(loaded);
-    if (png && converted != NULL) {
+    if (png && converted != NULL && FastPaths::enabled) {
         FastDrawing::prepareAlphaPicture(converted);
     }
     return converted;

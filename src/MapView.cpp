@@ -1,38 +1,36 @@
 #include "MapView.h"
 
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Screen.h"
 
-MapView::MapView() : painted(false), lastView() {}
+MapView::MapView() { Screen::invalidate(); }
 
 void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view) {
-    Screen::changedEverywhere();
-    if (!Screen::painting()) {
-        painted = false; // the screen is left as it was: nothing to put back next time
-        Screen::forgetPaintedAreas();
-        return;
-    }
+    // Only a map copied row by row paints the same pixels in parts as in whole.
+    bool inParts = FastPaths::enabled && FastDrawing::copiesRowByRow(map, screen);
+    Screen::paintBackground(screen, view, inParts, [&](const SDL_Rect* areas, int count) {
+        if (areas == NULL) {
+            paintWhole(map, screen, view, inParts);
+        } else {
+            paintAreas(map, screen, view, areas, count);
+        }
+    });
+}
+
+void MapView::paintWhole(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
+                         bool inParts) {
     SDL_Rect camera = view;
     Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
-    if (!FastDrawing::enabled || !FastDrawing::copiesRowByRow(map, screen)) {
+    if (!inParts) {
         Screen::fill(screen, NULL, black);
         Screen::paint(map, screen, 0, 0, &camera);
-        painted = false;
-        Screen::forgetPaintedAreas();
         return;
     }
-    if (restoreUnderPaintings(map, screen, view, black)) {
-        Screen::recordPaintedAreas(screen);
-        return;
-    }
-    // From here until the next pass's map, every picture painted on the screen is noted.
-    painted = true;
-    lastView = view;
     SDL_Rect area;
     int srcX, srcY;
     if (!FastDrawing::blitArea(map, &camera, screen, 0, 0, &area, &srcX, &srcY)) {
         Screen::fill(screen, NULL, black);
-        Screen::recordPaintedAreas(screen);
         return;
     }
     int screenW = screen->w, screenH = screen->h;
@@ -49,27 +47,14 @@ void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view)
         }
     }
     Screen::paint(map, screen, 0, 0, &camera);
-    Screen::recordPaintedAreas(screen);
 }
 
-// With the view where it was for the last map and nothing but recorded pictures painted since,
-// the screen differs from a fresh map view only where those pictures landed: clearing and
-// painting the map there alone gives the same screen.
-bool MapView::restoreUnderPaintings(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
-                                    Uint32 black) {
-    const SDL_Rect* areas;
-    int count;
-    if (!painted || lastView.x != view.x || lastView.y != view.y ||
-        !Screen::paintedAreas(screen, &areas, &count)) {
-        return false;
-    }
-    // The record's own list is not kept past forgetting it.
-    restored.assign(areas, areas + count);
-    // What changes on the display this pass: these areas, put back, and what is painted next.
-    Screen::changedOnlyIn(areas, count);
-    // Painting the map below must not add to the record being read.
-    Screen::forgetPaintedAreas();
-    for (const SDL_Rect& area : restored) {
+// Clearing and painting the map under each area alone gives the screen a fresh view would.
+void MapView::paintAreas(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
+                         const SDL_Rect* areas, int count) {
+    Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
+    for (int i = 0; i < count; i++) {
+        const SDL_Rect& area = areas[i];
         SDL_Rect part = {static_cast<Sint16>(view.x + area.x), static_cast<Sint16>(view.y + area.y),
                          area.w, area.h};
         // Black is needed only where the map does not reach: past its edges.
@@ -83,5 +68,4 @@ bool MapView::restoreUnderPaintings(SDL_Surface* map, SDL_Surface* screen, const
         }
         Screen::paint(map, screen, area.x, area.y, &part);
     }
-    return true;
 }

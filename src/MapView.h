@@ -2,26 +2,23 @@
 #define MAPVIEW_H
 
 #include <SDL/SDL.h>
-#include <vector>
 
-// The part of the level's map under view, as the background of each frame. With the view where
-// it was and the screen's record whole, it puts the map back only where pictures were painted
-// over it, and tells the screen that only those areas changed.
+// The part of the level's map under view, as the background of each frame: painted whole, or
+// only where the screen says it differs from the map seen from there.
 class MapView {
 public:
+    // The screen holds nothing of this view yet: its first frame is painted whole.
     MapView();
-    // Clears the screen to black and paints the part of map under view. Where map is a plain
-    // opaque picture the screen is not cleared where the map is about to cover it.
+    // Clears the screen to black and paints the part of map under view, or only the areas the
+    // screen asks for. Where map is a plain opaque picture the screen is not cleared where the
+    // map is about to cover it.
     void paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view);
 
 private:
-    bool restoreUnderPaintings(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
-                               Uint32 black);
-
-    // The view the map was last painted with, for putting back only what was painted over it.
-    bool painted;
-    SDL_Rect lastView;
-    std::vector<SDL_Rect> restored;
+    static void paintWhole(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
+                           bool inParts);
+    static void paintAreas(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
+                           const SDL_Rect* areas, int count);
 };
 
 #endif

@@ -17,6 +17,22 @@ const char* const PresentationPath::DIRECT_COPY = "DEADACRE_DIRECT_COPY";
 
 static bool runtimeIsSdl12Compat() { return SDL_Linked_Version()->patch >= 50; }
 
+static PresentationPath::Tally sent = {0, 0, 0, 0};
+
+const PresentationPath::Tally& PresentationPath::tally() { return sent; }
+
+static void countWhole(const SDL_Surface* screen) {
+    sent.wholeFrames++;
+    sent.pixels += static_cast<long long>(screen->w) * screen->h;
+}
+
+static void countInPart(const SDL_Rect* areas, int count) {
+    sent.framesInPart++;
+    for (int i = 0; i < count; i++) {
+        sent.pixels += static_cast<long long>(areas[i].w) * areas[i].h;
+    }
+}
+
 bool PresentationPath::choose() {
     // The two go together: a player who named either one has chosen a path, and half of the
     // software pair would make it slower than either whole path.
@@ -48,15 +64,18 @@ bool PresentationPath::directCopyAllowed() {
 
 #ifdef __EMSCRIPTEN__
 
-bool PresentationPath::showsPartialUpdates(SDL_Surface*) { return true; }
+PresentationPath::Target PresentationPath::target(SDL_Surface*) { return {NULL, NULL, true}; }
 
-void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
-    SDL_UpdateRects(screen, count, rects);
+void PresentationPath::showAreas(SDL_Surface* screen, const Target&, const SDL_Rect* areas,
+                                 int count) {
+    countInPart(areas, count);
+    SDL_UpdateRects(screen, count, const_cast<SDL_Rect*>(areas));
 }
 
-bool PresentationPath::copyToWindow(SDL_Surface*) { return false; }
-
-bool PresentationPath::copiesDirectly(SDL_Surface*) { return false; }
+void PresentationPath::showWhole(SDL_Surface* screen, const Target&) {
+    countWhole(screen);
+    SDL_Flip(screen);
+}
 
 #else
 
@@ -133,6 +152,7 @@ Sdl2Surface* windowFramebuffer(SDL_Surface* screen, void** window) {
     if (!PresentationPath::directCopyAllowed() || !calls.found) {
         return NULL;
     }
+    sent.framebufferLookUps++;
     *window = calls.getWindow();
     void* renderer = *window != NULL ? calls.getRenderer(*window) : NULL;
     Sdl2RendererInfo info;
@@ -187,41 +207,38 @@ bool copyAreas(SDL_Surface* screen, void* window, Sdl2Surface* framebuffer, cons
 
 } // namespace
 
-bool PresentationPath::copyToWindow(SDL_Surface* screen) {
+PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
+    Target found = {NULL, NULL, !runtimeIsSdl12Compat()};
+    Sdl2Surface* framebuffer = windowFramebuffer(screen, &found.window);
+    if (framebuffer != NULL) {
+        found.framebuffer = framebuffer;
+        found.takesAreas = framebuffer->pixels == wholeFrameIn;
+    }
+    return found;
+}
+
+void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
+    Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
     const Sdl2Rect whole = {0, 0, screen->w, screen->h};
-    void* window = NULL;
-    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
+    countWhole(screen);
     wholeFrameIn = NULL;
-    if (framebuffer == NULL || !copyAreas(screen, window, framebuffer, &whole, 1)) {
-        return false;
-    }
-    wholeFrameIn = framebuffer->pixels;
-    return true;
-}
-
-bool PresentationPath::copiesDirectly(SDL_Surface* screen) {
-    void* window = NULL;
-    return windowFramebuffer(screen, &window) != NULL;
-}
-
-bool PresentationPath::showsPartialUpdates(SDL_Surface* screen) {
-    if (!runtimeIsSdl12Compat()) {
-        return true;
-    }
-    void* window = NULL;
-    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
-    return framebuffer != NULL && framebuffer->pixels == wholeFrameIn;
-}
-
-void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
-    if (!runtimeIsSdl12Compat()) {
-        SDL_UpdateRects(screen, count, rects);
+    if (framebuffer != NULL && copyAreas(screen, target.window, framebuffer, &whole, 1)) {
+        wholeFrameIn = framebuffer->pixels;
         return;
     }
-    void* window = NULL;
-    Sdl2Surface* framebuffer = windowFramebuffer(screen, &window);
-    if (framebuffer == NULL || framebuffer->pixels != wholeFrameIn) {
-        flip(screen);
+    SDL_Flip(screen);
+}
+
+void PresentationPath::showAreas(SDL_Surface* screen, const Target& target, const SDL_Rect* rects,
+                                 int count) {
+    if (!runtimeIsSdl12Compat()) {
+        countInPart(rects, count);
+        SDL_UpdateRects(screen, count, const_cast<SDL_Rect*>(rects));
+        return;
+    }
+    Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
+    if (framebuffer == NULL || !target.takesAreas) {
+        showWhole(screen, target);
         return;
     }
     static std::vector<Sdl2Rect> areas;
@@ -236,18 +253,22 @@ void PresentationPath::update(SDL_Surface* screen, int count, SDL_Rect* rects) {
             areas.push_back({left, top, right - left, bottom - top});
         }
     }
+    countInPart(rects, count);
     if (areas.empty()) {
         return;
     }
-    if (!copyAreas(screen, window, framebuffer, areas.data(), static_cast<int>(areas.size()))) {
-        flip(screen);
+    // The window refused the areas: its framebuffer may be gone, so the whole frame goes the
+    // runtime's own way, and the next through a fresh look at the window.
+    if (!copyAreas(screen, target.window, framebuffer, areas.data(),
+                   static_cast<int>(areas.size()))) {
+        SDL_Flip(screen);
     }
 }
 
 #endif
 
-void PresentationPath::flip(SDL_Surface* screen) {
-    if (!copyToWindow(screen)) {
-        SDL_Flip(screen);
-    }
+void PresentationPath::flip(SDL_Surface* screen) { showWhole(screen, target(screen)); }
+
+bool PresentationPath::copiesDirectly(SDL_Surface* screen) {
+    return target(screen).framebuffer != NULL;
 }

@@ -19,25 +19,44 @@ public:
     // What the process's environment now asks for and how the screen is shown, for the
     // benchmark's first lines.
     static std::string describe(SDL_Surface* screen);
-    // Shows the whole screen. On sdl12-compat with SDL2's software renderer drawing unscaled into
-    // a window whose pixels have the screen's format, the frame is copied straight into the
-    // window's framebuffer and sent to the display: sdl12-compat's SDL_Flip would convert it
-    // into an ARGB texture, clear the framebuffer and convert the texture back into it, three
-    // passes over the frame where one copy gives the same pixels. Anywhere else, SDL_Flip.
+    // Where a frame goes: the window's own framebuffer when sdl12-compat draws through SDL2's
+    // software renderer unscaled into a window whose pixels have the screen's format, else
+    // nothing of the game's own (SDL shows the frame). One look at the window per frame shown.
+    struct Target {
+        void* window;
+        void* framebuffer;
+        // Whether the display already holds the whole of the last frame, so that the next may
+        // be sent in part: always on classic SDL and in the browser; on sdl12-compat only
+        // through the direct copy, once a whole frame went through this very framebuffer.
+        bool takesAreas;
+    };
+    static Target target(SDL_Surface* screen);
+    // Shows the whole screen through target. Into the framebuffer the frame is copied straight
+    // and sent: sdl12-compat's SDL_Flip would convert it into an ARGB texture, clear the
+    // framebuffer and convert the texture back into it, three passes over the frame where one
+    // copy gives the same pixels. Elsewhere SDL_Flip.
+    static void showWhole(SDL_Surface* screen, const Target& target);
+    // Shows only the areas given (SDL_UpdateRects, or the copy into the framebuffer) where the
+    // target takes areas, else the whole screen.
+    static void showAreas(SDL_Surface* screen, const Target& target, const SDL_Rect* areas,
+                          int count);
+    // The whole screen, through a fresh look at the window.
     static void flip(SDL_Surface* screen);
-    // Shows only the areas given, where the display is known to hold the rest of the screen
-    // already (classic SDL; the direct copy after a whole frame went through it); elsewhere the
-    // whole screen.
-    static void update(SDL_Surface* screen, int count, SDL_Rect* rects);
-    // Whether update() would send the areas alone.
-    static bool showsPartialUpdates(SDL_Surface* screen);
     // False when the player turned the direct copy off (DEADACRE_DIRECT_COPY=0) or the runtime
     // is classic SDL, which sends the screen to X itself.
     static bool directCopyAllowed();
     // Whether flip() would copy the screen straight into the window's framebuffer.
     static bool copiesDirectly(SDL_Surface* screen);
-    // The direct copy alone: false, with nothing shown, where it does not apply.
-    static bool copyToWindow(SDL_Surface* screen);
+    // What was sent since the start, for the tests and the benchmark: frames sent whole and in
+    // part, the pixels in them (each area in full, overlaps and all), and the looks for the
+    // window's framebuffer, each several SDL2 calls.
+    struct Tally {
+        long wholeFrames;
+        long framesInPart;
+        long long pixels;
+        long framebufferLookUps;
+    };
+    static const Tally& tally();
 
     // The SDL2 settings, each of which on its own buys little: the software renderer into a
     // window framebuffer that is itself an OpenGL texture, or the direct framebuffer under the

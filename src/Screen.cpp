@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "PresentationPath.h"
 
 namespace {
@@ -71,6 +72,47 @@ void notePainted(SDL_Surface* destination, const SDL_Rect& area) {
     gather(area);
 }
 
+void startRecording(SDL_Surface* surface) {
+    recordedSurface = surface;
+    recordedCount = 0;
+    if (gathering) {
+        gathering = false;
+        std::fill(cellUsed, cellUsed + CELL_COUNT, false);
+    }
+}
+
+void stopRecording() { recordedSurface = NULL; }
+
+// The record's areas. False when the record is not of this surface or SDL draws its cursor into
+// it. Past a hundred and twenty-eight areas the record merges neighbouring areas into their
+// bounds, so a pass that paints hundreds of small pictures (a long flame) is still recorded whole.
+bool recorded(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
+    if (surface == NULL || surface != recordedSurface || sdlDrawsItsCursor()) {
+        return false;
+    }
+    if (!gathering) {
+        *areas = recordedAreas;
+        *count = recordedCount;
+        return true;
+    }
+    int gathered = 0;
+    for (int cell = 0; cell < CELL_COUNT; cell++) {
+        if (cellUsed[cell]) {
+            gatheredAreas[gathered++] = cellAreas[cell];
+        }
+    }
+    *areas = gatheredAreas;
+    *count = gathered;
+    return true;
+}
+
+// Whether the screen holds the background as seen from backgroundView, with the record's areas
+// painted over it since.
+bool backgroundKept = false;
+SDL_Rect backgroundView;
+// The record's areas as the background was put back under them: the record itself starts again.
+std::vector<SDL_Rect> putBackAreas;
+
 // Set on passes whose changes are known: the areas of the screen that changed before the record
 // began, so that only they and the record need to be sent to the display.
 bool partialUpdate = false;
@@ -81,22 +123,20 @@ bool unshownAll = false;
 
 // With the view where it was, the screen differs from what the display shows only in the areas
 // put back this pass and those painted since, so only they are sent; otherwise the whole screen.
-// sdl12-compat's own partial update goes through SDL2's renderer, where it was seen to leave the
-// display showing an earlier frame; PresentationPath says where areas alone can be sent.
 
-// Adds the pass's changes to those not shown yet; false when the whole screen must be shown.
-bool collectChanges(SDL_Surface* screen) {
+// Adds the pass's changes to those not shown yet, and starts the next pass as changed everywhere
+// until its background says otherwise.
+void collectChanges(SDL_Surface* screen) {
     const SDL_Rect* painted;
     int count;
-    if (!FastDrawing::enabled || !partialUpdate || !PresentationPath::showsPartialUpdates(screen) ||
-        !Screen::paintedAreas(screen, &painted, &count)) {
+    if (!FastPaths::enabled || !partialUpdate || !recorded(screen, &painted, &count)) {
         unshownAll = true;
     }
     if (!unshownAll) {
         unshownAreas.insert(unshownAreas.end(), changedAreas.begin(), changedAreas.end());
         unshownAreas.insert(unshownAreas.end(), painted, painted + count);
     }
-    return !unshownAll;
+    partialUpdate = false;
 }
 
 void blitWithSdl(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
@@ -129,37 +169,6 @@ void Screen::beginPass(bool painted) { passPainted = painted; }
 
 bool Screen::painting() { return passPainted; }
 
-void Screen::recordPaintedAreas(SDL_Surface* surface) {
-    recordedSurface = surface;
-    recordedCount = 0;
-    if (gathering) {
-        gathering = false;
-        std::fill(cellUsed, cellUsed + CELL_COUNT, false);
-    }
-}
-
-void Screen::forgetPaintedAreas() { recordedSurface = NULL; }
-
-bool Screen::paintedAreas(SDL_Surface* surface, const SDL_Rect** areas, int* count) {
-    if (surface == NULL || surface != recordedSurface || sdlDrawsItsCursor()) {
-        return false;
-    }
-    if (!gathering) {
-        *areas = recordedAreas;
-        *count = recordedCount;
-        return true;
-    }
-    int gathered = 0;
-    for (int cell = 0; cell < CELL_COUNT; cell++) {
-        if (cellUsed[cell]) {
-            gatheredAreas[gathered++] = cellAreas[cell];
-        }
-    }
-    *areas = gatheredAreas;
-    *count = gathered;
-    return true;
-}
-
 void Screen::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
     if (!painting() && destination == SDL_GetVideoSurface()) {
         return;
@@ -167,10 +176,10 @@ void Screen::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, 
     bool recording = source != NULL && destination != NULL && destination == recordedSurface;
     // SDL's own copy of an opaque picture moves a pixel at a time; memcpy of whole rows gives
     // the same bytes several times faster.
-    bool copying = FastDrawing::enabled && FastDrawing::copiesRowByRow(source, destination);
+    bool copying = FastPaths::enabled && FastDrawing::copiesRowByRow(source, destination);
     // A small sprite costs SDL more in setting up its blit than in blending its pixels.
     bool blending =
-        FastDrawing::enabled && !copying && FastDrawing::blendsDirectly(source, destination);
+        FastPaths::enabled && !copying && FastDrawing::blendsDirectly(source, destination);
     if (recording || copying || blending) {
         SDL_Rect area;
         int srcX, srcY;
@@ -199,7 +208,7 @@ void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
     if (fills && surface == recordedSurface) {
         notePainted(surface, filled);
     }
-    if (FastDrawing::enabled && surface != NULL) {
+    if (FastPaths::enabled && surface != NULL) {
         if (fills) {
             FastDrawing::fillArea(surface, filled, colour);
         }
@@ -208,22 +217,54 @@ void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
     }
 }
 
-void Screen::changedEverywhere() { partialUpdate = false; }
-
-void Screen::changedOnlyIn(const SDL_Rect* areas, int count) {
-    changedAreas.assign(areas, areas + count);
-    partialUpdate = true;
+void Screen::paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inParts,
+                             const PutBack& putBack) {
+    // Painting the background must not add to the record: it would be put back again next time.
+    const SDL_Rect* areas;
+    int count;
+    bool restoring = passPainted && inParts && backgroundKept && backgroundView.x == view.x &&
+                     backgroundView.y == view.y && recorded(screen, &areas, &count);
+    if (restoring) {
+        putBackAreas.assign(areas, areas + count);
+    }
+    stopRecording();
+    partialUpdate = restoring;
+    if (!passPainted) {
+        backgroundKept = false; // the screen is left as it was: nothing to put back next time
+        return;
+    }
+    if (restoring) {
+        // What changes on the display this pass: these areas, put back, and what is painted next.
+        changedAreas = putBackAreas;
+        putBack(putBackAreas.data(), static_cast<int>(putBackAreas.size()));
+    } else {
+        putBack(NULL, 0);
+    }
+    backgroundKept = inParts;
+    backgroundView = view;
+    if (inParts) {
+        // From here until the next pass's background, every picture painted on it is noted.
+        startRecording(screen);
+    }
 }
 
 void Screen::showFrame(SDL_Surface* screen) {
-    if (collectChanges(screen)) {
-        PresentationPath::update(screen, static_cast<int>(unshownAreas.size()),
-                                 unshownAreas.data());
+    collectChanges(screen);
+    // The one look at the window this frame.
+    PresentationPath::Target target = PresentationPath::target(screen);
+    if (!unshownAll && target.takesAreas) {
+        PresentationPath::showAreas(screen, target, unshownAreas.data(),
+                                    static_cast<int>(unshownAreas.size()));
     } else {
-        PresentationPath::flip(screen);
+        PresentationPath::showWhole(screen, target);
     }
     unshownAreas.clear();
     unshownAll = false;
 }
 
 void Screen::holdFrame(SDL_Surface* screen) { collectChanges(screen); }
+
+void Screen::invalidate() {
+    stopRecording();
+    backgroundKept = false;
+}

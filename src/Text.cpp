@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "DataFile.h"
-#include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Screen.h"
 
 namespace {
@@ -79,7 +79,7 @@ SDL_Surface* Text::draw() {
         alpha--;
     }
     // The text never changes, so the fast path keeps its one rendering and only sets the alpha.
-    if ((!FastDrawing::enabled && Screen::painting()) || message == NULL) {
+    if ((!FastPaths::enabled && Screen::painting()) || message == NULL) {
         SDL_FreeSurface(message);
         render();
     }

@@ -82,7 +82,7 @@ SDL_Surface* VideoMode::toggle() {
     }
     // Whatever the display showed is gone or moved: the record of painted areas says nothing
     // about the new picture, so the next frame is painted and sent whole.
-    Screen::forgetPaintedAreas();
+    Screen::invalidate();
     if (SDL_WM_ToggleFullScreen(screen)) {
         return screen;
     }

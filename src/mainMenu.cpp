@@ -63,7 +63,6 @@ void mainMenu::startMenu() {
         Screen::paint(images[0], mainScreen, 0, 0, NULL);
         Screen::paint(images[2], mainScreen, 0, 0, NULL);
         Screen::paint(images[1], mainScreen, 415, 460, NULL);
-        Screen::changedEverywhere(); // the menu's frame is sent whole
         Screen::showFrame(mainScreen);
         frames.passEnds(true);
     }

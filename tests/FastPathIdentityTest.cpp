@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Backpack.h"
-#include "FastDrawing.h"
+#include "FastPaths.h"
 #include "FlamethrowerItem.h"
 #include "Game.h"
 #include "GlockItem.h"
@@ -80,7 +80,7 @@ typedef std::function<void(Level1&, int)> Script;
 
 // Plays a script once with the given paths and records every frame and every game state.
 Play play(bool fast, int passes, const Script& script) {
-    FastDrawing::enabled = fast;
+    FastPaths::enabled = fast;
     resetGameGlobals();
     releaseAllKeys();
     drainEvents();
@@ -126,7 +126,7 @@ Play play(bool fast, int passes, const Script& script) {
     releaseAllKeys();
     drainEvents();
     resetGameGlobals();
-    FastDrawing::enabled = true;
+    FastPaths::enabled = true;
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Game.h"
 #include "ImageLoader.h"
 #include "Screen.h"
@@ -130,7 +131,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
     for (auto& spot : spots) {
         Uint64 hashes[2];
         for (int fast = 0; fast < 2; fast++) {
-            FastDrawing::enabled = fast == 1;
+            FastPaths::enabled = fast == 1;
             fillScreen(0x203040);
             Screen::paint(building, mainScreen, spot[0], spot[1], NULL);
             for (const SDL_Rect& c : clips) {
@@ -142,7 +143,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
         }
         EXPECT_EQ(hashes[0], hashes[1]) << "at " << spot[0] << ", " << spot[1];
     }
-    FastDrawing::enabled = true;
+    FastPaths::enabled = true;
     SDL_FreeSurface(map);
     SDL_FreeSurface(building);
 }
@@ -152,7 +153,7 @@ TEST(ImageLoaderFastPath, OpaquePicturesLandExactlyWhereSdlPutsThem) {
 // partly off every edge and through clip rectangles.
 TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
     ImageLoader loader;
-    FastDrawing::enabled = true;
+    FastPaths::enabled = true;
     const char* names[] = {"images/particleImages/red.png", "images/particleImages/gray.png",
                            "images/particleImages/white.png", "images/projectileImages/bullet.png"};
     SDL_Surface* sdlScreen = SDL_CreateRGBSurface(

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "Globals.h"
+#include "Level1.h"
 #include "PresentationPath.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -66,8 +68,35 @@ TEST(PresentationPath, DirectCopyOnlyOnCompatsFramebufferAndAreasOnlyAfterAWhole
         setOrUnset(PresentationPath::DIRECT_COPY, c.setting);
         EXPECT_EQ(c.copies, PresentationPath::directCopyAllowed() && compat);
         PresentationPath::flip(mainScreen);
-        EXPECT_EQ(!compat || c.copies, PresentationPath::showsPartialUpdates(mainScreen));
-        EXPECT_EQ(c.copies, PresentationPath::copyToWindow(mainScreen));
+        const PresentationPath::Target target = PresentationPath::target(mainScreen);
+        EXPECT_EQ(!compat || c.copies, target.takesAreas);
+        EXPECT_EQ(c.copies, target.framebuffer != NULL);
+        EXPECT_EQ(c.copies, PresentationPath::copiesDirectly(mainScreen));
+    }
+    setOrUnset(PresentationPath::DIRECT_COPY, saved == "(unset)" ? NULL : saved.c_str());
+}
+
+// Each look at the window is several SDL2 calls: the level's frames look once per frame shown,
+// whatever the frame sends, and never for the catch-up passes that are not shown.
+TEST(PresentationPath, OneLookAtTheWindowPerFrameShown) {
+    const bool compat = SDL_Linked_Version()->patch >= 50;
+    const std::string saved = variable(PresentationPath::DIRECT_COPY);
+    for (const char* setting : {(const char*)NULL, "0"}) {
+        SCOPED_TRACE(setting ? setting : "(unset)");
+        setOrUnset(PresentationPath::DIRECT_COPY, setting);
+        Level1* level = testsupport::startLevel();
+        testsupport::holdKey(SDLK_d); // walking: the view moves
+        level->runFrame();
+        const long before = PresentationPath::tally().framebufferLookUps;
+        const int frames = 60;
+        for (int i = 0; i < frames; i++) {
+            testsupport::FakeClock::advance(i % 2 ? 17 : 3); // catch-up frames and single passes
+            level->runFrame();
+        }
+        testsupport::releaseKey(SDLK_d);
+        EXPECT_EQ(compat && setting == NULL ? frames : 0,
+                  PresentationPath::tally().framebufferLookUps - before);
+        testsupport::endLevel(level);
     }
     setOrUnset(PresentationPath::DIRECT_COPY, saved == "(unset)" ? NULL : saved.c_str());
 }

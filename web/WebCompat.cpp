@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <emscripten.h>
 
-#include "FastDrawing.h"
+#include "FastPaths.h"
 
 int gameMain(int argc, char** argv); // the game's own main, renamed at compile time
 
@@ -64,7 +64,7 @@ extern "C" void webSetCaption(const char* title, const char*) {
 int main(int argc, char** argv) {
     // The row copies and run-length sprites of the desktop write surface memory directly, which a
     // canvas-backed surface never shows; SDL's own blits give the same picture.
-    FastDrawing::enabled = false;
+    FastPaths::enabled = false;
     // The page is the display: without this the game would look for an X display and stop.
     setenv("SDL_VIDEODRIVER", "emscripten", 0);
     int status = gameMain(argc, argv);

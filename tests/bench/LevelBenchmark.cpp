@@ -40,6 +40,7 @@
 #include "Backpack.h"
 #include "Collision.h"
 #include "FastDrawing.h"
+#include "FastPaths.h"
 #include "Flamethrower.h"
 #include "Game.h"
 #include "Glock.h"
@@ -430,7 +431,7 @@ Result runInterleaved(const Scenario& s, const std::vector<Floor>& floors, int p
             floorCost[f.name] = c.totalMicros;
             (*floorMicros)[f.name].push_back(floorCost[f.name]);
         }
-        Screen::forgetPaintedAreas();
+        Screen::invalidate();
         step(0);
         Chunk c = timeChunk(passes, [&](int i) {
             double spent = step(i);
@@ -652,7 +653,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--check-display") {
             checkDisplay = true;
         } else if (arg == "--plain") {
-            FastDrawing::enabled = false; // the straightforward paths, for comparison
+            FastPaths::enabled = false; // the straightforward paths, for comparison
         } else if (arg == "--record" && i + 1 < argc) {
             record = argv[++i]; // what recording a game costs
         } else {

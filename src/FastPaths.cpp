@@ -1,0 +1,3 @@
+#include "FastPaths.h"
+
+bool FastPaths::enabled = true;
