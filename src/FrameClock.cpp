@@ -1,8 +1,5 @@
 #include "FrameClock.h"
 
-#include <climits>
-#include <sstream>
-
 #include "QuitSignal.h"
 
 namespace {
@@ -27,8 +24,8 @@ void FrameClock::setSleep(Sleep sleep) { currentSleep = sleep ? sleep : sleepUnl
 void FrameClock::sleep(Uint32 ms) { currentSleep(ms); }
 
 FrameClock::FrameClock(int frameMs)
-    : frameCount(0), frameMs(frameMs), pacer(LIVE), realClock(nullptr), offset(0), held(false),
-      heldAt(0), catchUpTarget(0), passRun(false), lastPass(0), passesLeft(0), inFrame(false),
+    : frameMs(frameMs), pacer(LIVE), realClock(nullptr), offset(0), held(false), heldAt(0),
+      catchUpTarget(0), passRun(false), lastPass(0), passesLeft(0), inFrame(false),
       frameStartedReal(0), showing(true) {}
 
 FrameClock::~FrameClock() { stop(); }
@@ -37,8 +34,6 @@ void FrameClock::start(Pacer* passesFrom, int shortestFrameMs) {
     stop();
     *this = FrameClock(shortestFrameMs);
     pacer = passesFrom;
-    rateTimer.start();
-    captionTimer.start();
 }
 
 Uint32 FrameClock::gameNow() {
@@ -115,17 +110,6 @@ bool FrameClock::decideShowing() {
 }
 
 void FrameClock::passEnds(bool shown) {
-    // Before the frame count or the rate clock runs out of range (2^31 frames, 24.8 days), both
-    // start again: the caption goes on showing a true mean rate.
-    bool rateClockFull = rateTimer.getTime() == INT_MAX;
-    if (frameCount == INT_MAX || rateClockFull) {
-        frameCount = 0;
-        rateTimer.start();
-        captionTimer.start();
-    }
-    if (shown) {
-        frameCount++;
-    }
     int spent = passTimer.getTime();
     if (inFrame && --passesLeft <= 0) {
         inFrame = false;
@@ -136,12 +120,6 @@ void FrameClock::passEnds(bool shown) {
     }
     if (shown && !inFrame && pacer == LIVE && spent >= 0 && spent < frameMs) {
         currentSleep(static_cast<Uint32>(frameMs - spent));
-    }
-    if (captionTimer.getTime() > 1000) {
-        std::ostringstream caption;
-        caption << "FPS = " << static_cast<float>(frameCount / (rateTimer.getTime() / 1000.0));
-        SDL_WM_SetCaption(caption.str().c_str(), NULL);
-        captionTimer.start();
     }
 }
 

@@ -6,7 +6,7 @@
 #include "Timer.h"
 
 // The loop's time: how many passes a frame runs and which game time each reads, which pass shows
-// its frame, the frame limiter (--fps) and the mean-rate caption. A playback brings its own pace
+// its frame and the frame limiter (--fps). A playback brings its own pace
 // (a Pacer) instead of the schedule.
 //
 // Every object steps on its own millisecond timer, at most once a pass, so the game keeps its
@@ -49,7 +49,7 @@ public:
     ~FrameClock();
 
     // Before the first pass: where the passes come from and the shortest frame (0: the limiter
-    // never waits). Starts the rate clock.
+    // never waits).
     void start(Pacer* pacer, int frameMs);
     // Starts a frame of one pass or more; framePending() is true until its last pass has ended.
     // In the live game the first frame takes the timers' clock over (Timer::setClock) until
@@ -63,8 +63,8 @@ public:
     // Whether this pass's frame will be shown, decided by passBegins. A pass run by itself,
     // outside a frame, always is.
     bool showsThisPass();
-    // At the end of each pass, after its frame was shown or held: the caption's mean rate, and
-    // after a shown frame the limiter's wait.
+    // At the end of each pass, after its frame was shown or held: after a shown frame, the
+    // limiter's wait.
     void passEnds(bool shown);
     // Gives the level's clock back.
     void stop();
@@ -76,11 +76,6 @@ public:
     // Waits that way, for a pacer too.
     static void sleep(Uint32 ms);
 
-    // The mean-rate caption: frames shown since the rate clock started, and when it is next
-    // written.
-    int frameCount;
-    Timer rateTimer;
-    Timer captionTimer;
     // The pass's start, in game time: every pass reads it first.
     Timer passTimer;
 

@@ -92,6 +92,7 @@ void Level1::setUpWorld() {
     collisionDetection->setPathingBlockers(pathingBlockers);
 
     frameClock.start(Replay::pacer(), 1000 / chosenFPS);
+    rateCaption.start();
 
     mouseDown = false;
     camera.x = 0;
@@ -266,7 +267,9 @@ void Level1::runPass() {
     } else {
         Screen::holdFrame(mainScreen);
     }
+    rateCaption.count(shown);
     frameClock.passEnds(shown);
+    rateCaption.write();
     Replay::endPass(quit);
 }
 

@@ -10,6 +10,7 @@
 #include "ImageLoader.h"
 #include "Item.h"
 #include "MapView.h"
+#include "RateCaption.h"
 #include "Timer.h"
 #include "Unit.h"
 
@@ -62,6 +63,7 @@ public:
 
     // Loop state.
     FrameClock frameClock;
+    RateCaption rateCaption;
     SDL_Event event;
     Uint8* keystates;
 

@@ -143,11 +143,11 @@ TEST_F(LevelLoop, MouseButtonsFireQuitAndStopContinuousFire) {
     EXPECT_TRUE(hud->backpackOpen);
 
     // A right click ends the level only after the current pass has been drawn.
-    int frames = level->frameClock.frameCount;
+    int frames = level->rateCaption.frameCount;
     pushMouseButton(SDL_BUTTON_RIGHT, true);
     runPasses(1);
     EXPECT_TRUE(level->quit);
-    EXPECT_EQ(frames + 1, level->frameClock.frameCount);
+    EXPECT_EQ(frames + 1, level->rateCaption.frameCount);
     player->weapon = NULL;
 }
 
@@ -396,13 +396,13 @@ TEST_F(LevelLoop, CaptionShowsTheMeanRateAboutOnceASecond) {
 // their ranges; the caption goes on showing the mean rate since they started again.
 TEST_F(LevelLoop, CaptionKeepsAMeanRateWhenItsCountersReachTheirLimits) {
     char* title = nullptr;
-    level->frameClock.frameCount = INT_MAX - 3;
+    level->rateCaption.frameCount = INT_MAX - 3;
     runPasses(10);      // the count starts again in the fourth of these
     runPasses(1, 1001); // 8 passes in 1007 ms since then
     SDL_WM_GetCaption(&title, nullptr);
     EXPECT_STREQ("FPS = 7.94439", title);
 
-    level->frameClock.rateTimer.startingTime = FakeClock::ticks + 1 - INT_MAX;
+    level->rateCaption.rateTimer.startingTime = FakeClock::ticks + 1 - INT_MAX;
     runPasses(5);       // the clock reads INT_MAX ms in the first of these and starts again
     runPasses(1, 1001); // 6 passes in 1005 ms
     SDL_WM_GetCaption(&title, nullptr);
