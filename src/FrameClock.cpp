@@ -88,14 +88,16 @@ void FrameClock::passBegins() {
         // A pass run by itself, outside a frame, is shown whatever the pacer says.
         showing = pacer->pacePass(lastPass) || !inFrame;
     } else {
-        showing = decideShowing();
+        showing = showOrGiveUpCatchingUp();
     }
 }
 
 bool FrameClock::showsThisPass() { return showing; }
 
 // Decided as the pass begins, so that a pass nobody will see need not be painted (the browser).
-bool FrameClock::decideShowing() {
+// The frame's last pass is shown; so is one that finds the frame out of time, and then the rest
+// of the gap is let go: the game's clock moves on without it.
+bool FrameClock::showOrGiveUpCatchingUp() {
     if (!inFrame || passesLeft <= 1) {
         return true;
     }

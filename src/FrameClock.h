@@ -82,7 +82,7 @@ public:
 private:
     static Uint32 gameNow();
     Uint32 realNow();
-    bool decideShowing();
+    bool showOrGiveUpCatchingUp();
     void waitOut(Uint32 ms);
 
     int frameMs;
