@@ -76,10 +76,11 @@ void Game::failStartup(const char* what) {
 
 // Left to itself, SDL falls back to a text-terminal driver when X cannot be reached: it fills the
 // terminal with escape codes and then fails for a reason that has nothing to do with the cause.
-// So unless a driver was asked for, the game insists on X and says plainly when there is none.
-// True when it chose X itself.
+// So unless a driver was asked for, the game insists on X and says plainly when there is none;
+// X asked for by name gets the same plain word. True when X is the driver.
 bool Game::chooseVideoDriver() {
-    if (std::getenv("SDL_VIDEODRIVER") != NULL) {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked != NULL && std::strcmp(asked, "x11") != 0) {
         return false;
     }
     const char* display = std::getenv("DISPLAY");

@@ -23,6 +23,20 @@ bool inDataFolder() {
 }
 
 #ifndef __EMSCRIPTEN__
+// SDL_image decodes a picture by what it holds, whatever its name; the checks below go by the
+// same.
+enum Kind { PNG, JPEG, OTHER };
+
+Kind kindOf(FILE* file) {
+    unsigned char head[8] = {0};
+    size_t got = std::fread(head, 1, sizeof head, file);
+    std::rewind(file);
+    if (got == 8 && std::memcmp(head, "\x89PNG\r\n\x1a\n", 8) == 0) {
+        return PNG;
+    }
+    return got >= 3 && head[0] == 0xff && head[1] == 0xd8 && head[2] == 0xff ? JPEG : OTHER;
+}
+
 // A JPEG cut short decodes without an error (the missing rows come out grey), so its end marker
 // is looked for.
 bool jpegComplete(FILE* file) {
@@ -31,6 +45,65 @@ bool jpegComplete(FILE* file) {
                  end[0] == 0xff && end[1] == 0xd9;
     std::rewind(file);
     return whole;
+}
+
+Uint32 bigEndian32(const unsigned char* p) {
+    return static_cast<Uint32>(p[0]) << 24 | static_cast<Uint32>(p[1]) << 16 |
+           static_cast<Uint32>(p[2]) << 8 | p[3];
+}
+
+// What is wrong with a PNG's chunks, or null when every one up to the end chunk is whole and
+// passes its checksum. libpng, which SDL_image decodes with, prints a line of its own on standard
+// error for a cut or damaged file before failing; such a file is refused here instead, in the
+// game's one line.
+const char* pngDamage(FILE* file) {
+    static Uint32 table[256];
+    if (table[1] == 0) {
+        for (Uint32 n = 0; n < 256; n++) {
+            Uint32 c = n;
+            for (int k = 0; k < 8; k++) {
+                c = c & 1 ? 0xedb88320u ^ (c >> 1) : c >> 1;
+            }
+            table[n] = c;
+        }
+    }
+    const char* damage = "the picture is cut short";
+    unsigned char block[4096];
+    std::fseek(file, 8, SEEK_SET);
+    while (true) {
+        if (std::fread(block, 1, 8, file) != 8) {
+            break;
+        }
+        Uint32 left = bigEndian32(block);
+        bool end = std::memcmp(block + 4, "IEND", 4) == 0;
+        Uint32 crc = 0xffffffffu;
+        for (int i = 4; i < 8; i++) {
+            crc = table[(crc ^ block[i]) & 0xff] ^ (crc >> 8);
+        }
+        while (left > 0) {
+            size_t got = std::fread(block, 1, left < sizeof block ? left : sizeof block, file);
+            if (got == 0) {
+                break;
+            }
+            for (size_t i = 0; i < got; i++) {
+                crc = table[(crc ^ block[i]) & 0xff] ^ (crc >> 8);
+            }
+            left -= static_cast<Uint32>(got);
+        }
+        if (left > 0 || std::fread(block, 1, 4, file) != 4) {
+            break;
+        }
+        if (bigEndian32(block) != (crc ^ 0xffffffffu)) {
+            damage = "the picture is damaged (a part of it fails its checksum)";
+            break;
+        }
+        if (end) {
+            damage = nullptr;
+            break;
+        }
+    }
+    std::rewind(file);
+    return damage;
 }
 #endif
 
@@ -67,11 +140,15 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     std::string why;
     FILE* file = DataFile::openStream(filename, &why);
     SDL_Surface* loaded = NULL;
-    if (file != NULL) {
+    Kind kind = file != NULL ? kindOf(file) : OTHER;
+    const char* damage = kind == PNG ? pngDamage(file) : NULL;
+    if (damage != NULL) {
+        std::fclose(file);
+        why = damage;
+    } else if (file != NULL) {
         size_t dot = filename.rfind('.');
         std::string type = dot == std::string::npos ? "" : filename.substr(dot + 1);
-        bool jpeg = type == "jpg" || type == "jpeg";
-        bool whole = !jpeg || jpegComplete(file);
+        bool whole = kind != JPEG || jpegComplete(file);
         loaded = IMG_LoadTyped_RW(SDL_RWFromFP(file, 1), 1, const_cast<char*>(type.c_str()));
         if (loaded == NULL) {
             why = IMG_GetError();

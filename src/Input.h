@@ -45,6 +45,18 @@ public:
     // in SDL 1.2 and wider where the numbers are SDL 2's, so the event is compared as it is.
     static bool isGameEvent(const SDL_Event& event);
 
+    // The picture the level reads positions on. SDL keeps the pointer on it, except where a full
+    // screen is scaled with bars at its sides (sdl12-compat): there the bars lie beyond it.
+    static const int PICTURE_W = 1080;
+    static const int PICTURE_H = 720;
+    // The one rule of what the level reads, and so of what a recording holds: applied here to
+    // whatever a source gives, before the level or a listener hears it, and by the recording's
+    // reader to what older files hold. Every mouse button SDL 1.2 reports (1-255) stays as it
+    // came; positions are clamped onto the picture. False for an event no device gives (button
+    // 0), which nobody hears.
+    static bool conform(SDL_Event* event);
+    static void ontoPicture(int* x, int* y);
+
 private:
     static Live live;
     static Source* source;

@@ -2,10 +2,11 @@
 
 #include <cstring>
 
+#include "Input.h"
+
 namespace {
 
 const Uint16 KEY_LIMIT = SDLK_LAST; // key fields are 16 bits; SDL 1.2 has fewer keys than that
-const Uint8 MAX_BUTTON = 7;
 
 // Reads a payload in memory, [pos, end); any read past end clears ok and yields 0,
 // so callers check once.
@@ -48,7 +49,7 @@ Uint32 zigzag(Sint32 v) {
 }
 
 bool onScreen(int x, int y) {
-    return x >= 0 && x < RecordedPass::SCREEN_W && y >= 0 && y < RecordedPass::SCREEN_H;
+    return x >= 0 && x < Input::PICTURE_W && y >= 0 && y < Input::PICTURE_H;
 }
 
 // Reads a count and checks that the bytes left can hold that many items of at least minBytes
@@ -123,10 +124,6 @@ bool RecordedPass::decode(const Uint8* data, size_t size, std::string* why) {
             e.motion.y = r.u16();
             e.motion.xrel = static_cast<Sint16>(r.u16());
             e.motion.yrel = static_cast<Sint16>(r.u16());
-            if (r.ok && !onScreen(e.motion.x, e.motion.y)) {
-                *why = "a mouse motion event lies off the screen";
-                return false;
-            }
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -135,14 +132,6 @@ bool RecordedPass::decode(const Uint8* data, size_t size, std::string* why) {
             e.button.button = r.u8();
             e.button.x = r.u16();
             e.button.y = r.u16();
-            if (r.ok && (e.button.button == 0 || e.button.button > MAX_BUTTON)) {
-                *why = "an event names mouse button " + std::to_string(e.button.button);
-                return false;
-            }
-            if (r.ok && !onScreen(e.button.x, e.button.y)) {
-                *why = "a mouse button event lies off the screen";
-                return false;
-            }
             break;
         case SDL_QUIT:
             e.quit.type = e.type;
@@ -155,6 +144,10 @@ bool RecordedPass::decode(const Uint8* data, size_t size, std::string* why) {
         }
         if (!r.ok) {
             *why = "an event runs past its pass";
+            return false;
+        }
+        if (!Input::conform(&e)) {
+            *why = "an event names mouse button 0";
             return false;
         }
         events.push_back(e);
@@ -190,9 +183,8 @@ bool RecordedPass::decode(const Uint8* data, size_t size, std::string* why) {
         Uint8 buttons = r.u8();
         // Deltas beyond the screen are refused before they are added, so nothing overflows.
         Sint32 sx = unzigzag(dx), sy = unzigzag(dy);
-        if (!r.ok || sx < -RecordedPass::SCREEN_W || sx > RecordedPass::SCREEN_W ||
-            sy < -RecordedPass::SCREEN_H || sy > RecordedPass::SCREEN_H ||
-            !onScreen(x + sx, y + sy)) {
+        if (!r.ok || sx < -Input::PICTURE_W || sx > Input::PICTURE_W || sy < -Input::PICTURE_H ||
+            sy > Input::PICTURE_H || !onScreen(x + sx, y + sy)) {
             *why = "a mouse reading lies off the screen";
             return false;
         }

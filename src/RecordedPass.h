@@ -11,10 +11,6 @@
 // payload starts from clock 0 and mouse (0, 0), so each can be read on its own.
 class RecordedPass {
 public:
-    // The picture the recorded mouse positions lie on.
-    static const int SCREEN_W = 1080;
-    static const int SCREEN_H = 720;
-
     struct ClockRun {
         Uint32 value;
         Uint32 count;
@@ -36,6 +32,8 @@ public:
     // Appends the payload.
     void encode(std::vector<Uint8>* out) const;
     // Reads a whole payload, checking every field; false with one line in why when it is not one.
+    // Events are read as Input::conform makes them: an older file's pointer off the picture or
+    // side button plays as the game now records it.
     bool decode(const Uint8* data, size_t size, std::string* why);
 
     // The format's integers, shared with the recording's header and framing: little-endian, and

@@ -13,15 +13,16 @@
 
 // Writes the level as it is played into a recording: it listens to what the level reads through
 // Input, stands over the clock to keep every reading, and writes a chunk a pass. The file is
-// written beside its name and takes that name once the level has started, so a game that cannot
-// start leaves an earlier recording where it was. One records at a time, and each makes one
-// recording: a new one is made for the next.
+// made beside the one it replaces as the level begins and takes its name at once, so a game that
+// cannot start leaves an earlier recording where it was, and nothing else. One records at a time,
+// and each makes one recording: a new one is made for the next.
 class Recorder : public Input::Listener {
 public:
     Recorder();
     ~Recorder() override;
-    // Starts recording into path, reading time from clock (null: the clock below,
-    // Timer::source()). False with a line in error() when the file cannot be written.
+    // Starts recording into path (a link: into the file it names), reading time from clock
+    // (null: the clock below, Timer::source()). False with a line in error() when the file
+    // cannot be written: not a file, read-only, or in a folder that cannot take it.
     bool start(const std::string& path, Timer::Clock clock);
     // Stops listening; a recording not yet in place goes, an earlier one at path stays.
     void stop();
@@ -39,19 +40,21 @@ public:
 
 private:
     static Uint32 readClock();
-    void flushChunk(char tag);
+    void flushChunk(char tag, bool write);
     void writeBuffer();
-    void putInPlace();
+    bool create();
     void dropTemporary();
 
-    std::string path, temporary, error_;
+    // The name it was given (for messages), the file written, and its temporary until renamed.
+    std::string path, file, temporary, error_;
+    unsigned mode;
     FILE* out;
     bool inPlace, inLevel, levelDone, setUpWritten, lastWasPass;
     Timer::Clock underlying;
     std::function<Uint64()> levelState;
     SDL_Surface* screen = nullptr; // the level's, for the frame checksums
     Recording::Pass pass;          // being read
-    std::vector<Uint8> buffer, payload, lastPayload;
+    std::vector<Uint8> header, buffer, payload, lastPayload;
     Uint8 shadowKeys[SDLK_LAST];
     Uint32 passesWritten;
 };

@@ -1,14 +1,58 @@
 #include "Text.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "DataFile.h"
 #include "FastPaths.h"
 #include "Screen.h"
 
 namespace {
+
 const char* const FONT_FILE = "testFont.ttf";
+
+#ifndef __EMSCRIPTEN__
+Uint32 bigEndian(const unsigned char* p, int bytes) {
+    Uint32 v = 0;
+    for (int i = 0; i < bytes; i++) {
+        v = v << 8 | p[i];
+    }
+    return v;
 }
+
+// FreeType says only that it could not load the font; the file's table directory, the first
+// thing a font holds, tells why. Null when the font looks whole.
+const char* fontDamage(FILE* file) {
+    const char* damage = NULL;
+    unsigned char head[16] = {0};
+    std::fseek(file, 0, SEEK_END);
+    long size = std::ftell(file);
+    std::rewind(file);
+    size_t got = std::fread(head, 1, 12, file);
+    bool font =
+        got >= 4 && (std::memcmp(head, "\0\1\0\0", 4) == 0 || std::memcmp(head, "true", 4) == 0 ||
+                     std::memcmp(head, "OTTO", 4) == 0 || std::memcmp(head, "ttcf", 4) == 0);
+    if (size == 0) {
+        damage = "the file is empty";
+    } else if (!font) {
+        damage = "it is not a TrueType or OpenType font";
+    } else if (got < 12) {
+        damage = "the font is cut short";
+    } else if (std::memcmp(head, "ttcf", 4) != 0) {
+        // Each table's place and length, against the file's length.
+        for (Uint32 n = bigEndian(head + 4, 2); n > 0 && damage == NULL; n--) {
+            if (std::fread(head, 1, 16, file) != 16 ||
+                static_cast<long>(bigEndian(head + 8, 4)) + bigEndian(head + 12, 4) > size) {
+                damage = "the font is cut short (its tables run past the end of the file)";
+            }
+        }
+    }
+    std::rewind(file);
+    return damage;
+}
+#endif
+
+} // namespace
 
 // Without the font the game plays on with no texts at all, so the player is told why, once.
 TTF_Font* Text::openFont(int size) {
@@ -20,7 +64,11 @@ TTF_Font* Text::openFont(int size) {
     std::string why;
     TTF_Font* font = NULL;
     FILE* file = DataFile::openStream(FONT_FILE, &why);
-    if (file != NULL) {
+    const char* damage = file != NULL ? fontDamage(file) : NULL;
+    if (damage != NULL) {
+        std::fclose(file);
+        why = damage;
+    } else if (file != NULL) {
         font = TTF_OpenFontRW(SDL_RWFromFP(file, 1), 1, size);
         if (font == NULL) {
             why = TTF_GetError();

@@ -35,27 +35,36 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     int screenW = info != NULL ? info->current_w : 0;
     int screenH = info != NULL ? info->current_h : 0;
-    std::string fullScreenRefused;
+    int screenBits = info != NULL && info->vfmt != NULL ? info->vfmt->BitsPerPixel : 32;
+    std::string fullScreenError;
     if (!windowed) {
         SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, SDL_FULLSCREEN);
         if (screen != NULL) {
             return screen;
         }
-        fullScreenRefused = SDL_GetError();
+        fullScreenError = SDL_GetError();
     }
     SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, 0);
-    if (screen == NULL) {
+    // One line either way: the window the game fell back to, or why there is none.
+    if (screen != NULL && !windowed) {
+        std::fprintf(stderr,
+                     "deadacre: full screen at %dx%d could not be set (%s): playing in a %dx%d "
+                     "window instead\n",
+                     width, height, fullScreenError.c_str(), width, height);
+    } else if (screen == NULL && info != NULL && screenBits < 24) {
+        // sdl12-compat sets no mode on a display of fewer bits (and gives 0 bits for an 8-bit
+        // one); the size is not what is wrong.
+        std::string bits = screenBits > 0 ? "is " + std::to_string(screenBits) + "-bit" : "is not";
+        std::fprintf(stderr,
+                     "deadacre: cannot start: the game needs a 24- or 32-bit display; this one "
+                     "%s (%s)\n",
+                     bits.c_str(), SDL_GetError());
+    } else if (screen == NULL) {
         std::fprintf(stderr,
                      "deadacre: cannot start: neither full screen nor a %dx%d window could be "
                      "set on this %dx%d screen (%s); --windowed plays in a window on a screen "
                      "of at least %dx%d\n",
                      width, height, screenW, screenH, SDL_GetError(), width, height);
-    } else if (!windowed) {
-        // Said only once the window is there, so a start that fails says one line.
-        std::fprintf(stderr,
-                     "deadacre: full screen at %dx%d could not be set (%s): playing in a %dx%d "
-                     "window instead\n",
-                     width, height, fullScreenRefused.c_str(), width, height);
     }
     return screen;
 }

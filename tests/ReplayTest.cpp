@@ -10,12 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "Checksum.h"
 #include "Game.h"
 #include "HUD.h"
+#include "Input.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
 #include "Playback.h"
@@ -30,6 +33,7 @@
 #include "PresentationPath.h"
 #include "Recorder.h"
 #include "Recording.h"
+#include "VideoMode.h"
 #include "support/TestSupport.h"
 
 using testsupport::FakeClock;
@@ -285,11 +289,15 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
             << c.name << ": got \"" << bad.error << "\"";
     }
 
-    // Fields inside a pass, each made absurd in a pass of its own.
+    // Fields inside a pass, each made absurd in a pass of its own; and what older recorders
+    // wrote and the reader once refused (a side button, the pointer in the bars of a scaled full
+    // screen), which now reads as the recorder writes it today (asRead).
+    using Change = std::function<void(Recording::Pass&)>;
     struct PassCase {
         const char* name;
-        std::function<void(Recording::Pass&)> damage;
+        Change damage;
         const char* expected;
+        Change asRead = nullptr;
     };
     std::vector<PassCase> passCases = {
         {"unknown event type", [](Recording::Pass& q) { q.events[0].type = SDL_ACTIVEEVENT; },
@@ -298,10 +306,22 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
          [](Recording::Pass& q) { q.events[0].key.keysym.sym = static_cast<SDLKey>(SDLK_LAST); },
          "does not exist"},
         {"button 0", [](Recording::Pass& q) { q.events[2].button.button = 0; }, "mouse button 0"},
-        {"button off the screen", [](Recording::Pass& q) { q.events[2].button.x = 1080; },
-         "off the screen"},
-        {"motion off the screen", [](Recording::Pass& q) { q.events[4].motion.y = 720; },
-         "off the screen"},
+        {"side button", [](Recording::Pass& q) { q.events[2].button.button = 8; }, nullptr,
+         [](Recording::Pass& q) { q.events[2].button.button = 8; }},
+        {"button 255", [](Recording::Pass& q) { q.events[3].button.button = 255; }, nullptr,
+         [](Recording::Pass& q) { q.events[3].button.button = 255; }},
+        {"button in the bars",
+         [](Recording::Pass& q) {
+             q.events[2].button.x = 1080;
+             q.events[2].button.y = 65535;
+         },
+         nullptr,
+         [](Recording::Pass& q) {
+             q.events[2].button.x = 1079;
+             q.events[2].button.y = 719;
+         }},
+        {"motion in the bars", [](Recording::Pass& q) { q.events[4].motion.x = 1500; }, nullptr,
+         [](Recording::Pass& q) { q.events[4].motion.x = 1079; }},
         {"key change state 2", [](Recording::Pass& q) { q.keys[0].down = 2; }, "state 2"},
         {"key change beyond SDL's keys", [](Recording::Pass& q) { q.keys[0].key = SDLK_LAST; },
          "key change names key"},
@@ -319,11 +339,123 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
         c.damage(pass);
         putChunk('P', pass, &bytes);
         Parsed bad = parse(bytes);
+        if (c.asRead) {
+            ASSERT_TRUE(bad.ok) << c.name << ": " << bad.error;
+            Recording::Pass want = samplePass(1);
+            c.asRead(want);
+            expectSamePass(want, bad.read[1], 1);
+            continue;
+        }
         EXPECT_FALSE(bad.ok) << c.name;
         EXPECT_EQ(0u, bad.error.find("pass 1: ")) << c.name << ": got \"" << bad.error << "\"";
         EXPECT_NE(std::string::npos, bad.error.find(c.expected))
             << c.name << ": got \"" << bad.error << "\"";
     }
+}
+
+// Whatever SDL hands the game, the recording holds as the game read it, and nothing it holds is
+// refused: random events of every kind a recording keeps (every button number, positions far off
+// the picture) go through SDL's own queue, Input and the recorder, with pointer readings far off
+// the picture too, and the file read back gives what the game read, pass for pass.
+TEST(ReplayFormat, WhateverTheRecorderHearsIsReadBack) {
+    long wanted = 100000;
+    if (const char* n = std::getenv("RECORD_PROPERTY_EVENTS")) {
+        wanted = std::atol(n);
+    }
+    std::mt19937 rng(20261208);
+    // SDL keeps its own pointer on the screen; this one goes anywhere.
+    struct WildPointer : Input::Live {
+        std::mt19937* rng = nullptr;
+        Uint8 mouseState(int* x, int* y) override {
+            *x = static_cast<int>((*rng)() % 200000) - 100000;
+            *y = static_cast<int>((*rng)() % 200000) - 100000;
+            return static_cast<Uint8>((*rng)());
+        }
+    } source;
+    source.rng = &rng;
+    const Uint8 types[] = {SDL_KEYDOWN,         SDL_KEYUP,         SDL_MOUSEMOTION,
+                           SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_QUIT};
+    auto randomEvent = [&]() {
+        Uint8 type = types[rng() % sizeof(types)];
+        Uint16 x = static_cast<Uint16>(rng()), y = static_cast<Uint16>(rng());
+        if (rng() % 2) {
+            x %= 1200; // around the picture's edge as often as far off it
+            y %= 800;
+        }
+        SDL_Event e;
+        if (type == SDL_MOUSEMOTION) {
+            e = motionEvent(x, y, static_cast<Sint16>(rng()), static_cast<Sint16>(rng()));
+            e.motion.state = static_cast<Uint8>(rng());
+        } else if (type == SDL_MOUSEBUTTONDOWN || type == SDL_MOUSEBUTTONUP) {
+            e = buttonEvent(type, static_cast<Uint8>(rng()), x, y);
+        } else if (type == SDL_QUIT) {
+            e = SDL_Event();
+            e.type = e.quit.type = SDL_QUIT;
+        } else {
+            e = keyEvent(type, static_cast<SDLKey>(rng() % SDLK_LAST));
+            e.key.keysym.mod = static_cast<SDLMod>(rng() & 0xffff);
+            if (VideoMode::isToggle(e)) {
+                e.key.keysym.sym = SDLK_a; // the window's switch never reaches the game
+            }
+        }
+        return e;
+    };
+
+    std::string path = ::testing::TempDir() + "heard-" + std::to_string(getpid()) + ".dacrec";
+    testsupport::drainEvents();
+    Input::setSource(&source);
+    Recorder recorder;
+    ASSERT_TRUE(recorder.start(path, FakeClock::read)) << recorder.error();
+    recorder.beginLevel([] { return Uint64(7); }, mainScreen);
+    std::vector<Recording::Pass> read(1); // the set-up read nothing
+    long sent = 0, sideButtons = 0, clamped = 0;
+    while (sent < wanted) {
+        recorder.beginPass();
+        Recording::Pass pass;
+        for (int n = static_cast<int>(rng() % 24); n > 0; n--, sent++) {
+            SDL_Event e = randomEvent();
+            ASSERT_EQ(0, SDL_PushEvent(&e)) << SDL_GetError();
+        }
+        SDL_Event got;
+        while (Input::pollEvent(&got)) {
+            if (Input::isGameEvent(got)) {
+                pass.events.push_back(got);
+                bool button = got.type == SDL_MOUSEBUTTONDOWN || got.type == SDL_MOUSEBUTTONUP;
+                sideButtons += button && got.button.button > 7;
+                clamped += (button && got.button.x == Input::PICTURE_W - 1) ||
+                           (got.type == SDL_MOUSEMOTION && got.motion.x == Input::PICTURE_W - 1);
+            }
+        }
+        for (int n = static_cast<int>(rng() % 3); n > 0; n--) {
+            int x = 0, y = 0;
+            Uint8 buttons = Input::mouseState(&x, &y);
+            pass.mouse.push_back({static_cast<Uint16>(x), static_cast<Uint16>(y), buttons});
+        }
+        read.push_back(pass);
+        recorder.endPass(sent >= wanted);
+    }
+    recorder.stop();
+    Input::setSource(nullptr);
+
+    Parsed p = parse(readBytes(path));
+    std::remove(path.c_str());
+    ASSERT_TRUE(p.ok) << p.error;
+    ASSERT_TRUE(p.complete);
+    ASSERT_EQ(read.size(), p.read.size());
+    size_t events = 0;
+    for (size_t i = 0; i < read.size(); i++) {
+        expectSamePass(read[i], p.read[i], static_cast<int>(i));
+        events += read[i].events.size();
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+    std::printf("recorded: %ld events sent, %zu kept in %zu passes (%ld side buttons, %ld "
+                "clamped to the picture's edge), 0 refused\n",
+                sent, events, read.size() - 1, sideButtons, clamped);
+    EXPECT_GT(events, static_cast<size_t>(wanted) * 9 / 10);
+    EXPECT_GT(sideButtons, wanted / 20);
+    EXPECT_GT(clamped, wanted / 20);
 }
 
 // Resident memory of this process, in bytes.
@@ -751,9 +883,83 @@ TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
 
 void sleepOnScriptedClock(Uint32 ms) { testsupport::FakeClock::advance(ms); }
 
-// With --fps 60 frames come 16 ms apart and each runs a pass per millisecond of game time; the
-// recording keeps every pass with the game time it read, so a playback pass by pass ends alike.
-// A game played on the gamepad records as keys and pointer, and plays back to the same passes.
+// Where --record writes: through a link to the file it names (existing, dangling, or on another
+// file system), the link staying a link; onto a read-only file, nowhere, refused before the
+// level with the file kept; and a start that never reaches the level leaves nothing at all.
+TEST_F(ReplayLevel, ARecordingGoesWhereItsNameLeadsAndLeavesNothingElse) {
+    std::string dir = ::testing::TempDir() + "where-" + std::to_string(getpid());
+    // /dev/shm is a file system of its own here; without it, a second folder stands in.
+    std::string far = "/dev/shm/deadacre-where-" + std::to_string(getpid());
+    if (mkdir(far.c_str(), 0700) != 0) {
+        far = dir + "-far";
+        ASSERT_EQ(0, mkdir(far.c_str(), 0700));
+    }
+    ASSERT_EQ(0, mkdir(dir.c_str(), 0700));
+    auto write = [](const std::string& file, const char* text) { std::ofstream(file) << text; };
+    write(dir + "/old.dacrec", "old");
+    write(far + "/far.dacrec", "old");
+    write(dir + "/kept.dacrec", "kept");
+    chmod((dir + "/kept.dacrec").c_str(), 0444);
+    ASSERT_EQ(0, symlink("old.dacrec", (dir + "/link").c_str()));
+    ASSERT_EQ(0, symlink("new.dacrec", (dir + "/dangling").c_str()));
+    ASSERT_EQ(0, symlink((far + "/far.dacrec").c_str(), (dir + "/farlink").c_str()));
+    struct Case {
+        const char* recordAs;
+        const char* refusal; // null: recorded
+        std::string lands;   // where the recording is (or what stays)
+        bool playsLevel;
+    };
+    const Case cases[] = {
+        {"link", nullptr, dir + "/old.dacrec", true},
+        {"dangling", nullptr, dir + "/new.dacrec", true},
+        {"farlink", nullptr, far + "/far.dacrec", true},
+        {"kept.dacrec", "it is read-only", dir + "/kept.dacrec", false},
+        {"never.dacrec", nullptr, dir + "/never.dacrec", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.recordAs);
+        path = dir + "/" + c.recordAs;
+        ::testing::AssertionResult started = record(FakeClock::read);
+        if (c.refusal != nullptr) {
+            ASSERT_FALSE(started);
+            EXPECT_NE(std::string::npos, recorder->error().find(c.refusal)) << recorder->error();
+        } else {
+            ASSERT_TRUE(started);
+        }
+        if (c.playsLevel) {
+            play([](int pass) {
+                FakeClock::advance(5);
+                if (pass == 20) {
+                    testsupport::pushQuit();
+                }
+            });
+        }
+        stop();
+        Parsed recorded = parse(readBytes(c.lands));
+        if (c.playsLevel) {
+            EXPECT_TRUE(recorded.complete) << recorded.error;
+            EXPECT_EQ(21u, recorded.passes());
+        } else {
+            std::vector<Uint8> stays = readBytes(c.lands);
+            EXPECT_EQ(c.refusal != nullptr ? "kept" : "", std::string(stays.begin(), stays.end()));
+        }
+        struct stat info;
+        if (std::string(c.recordAs).find("link") != std::string::npos ||
+            std::string(c.recordAs) == "dangling") {
+            EXPECT_EQ(0, lstat(path.c_str(), &info));
+            EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link was replaced";
+        }
+    }
+    path.clear();
+    // Nothing else in either folder: no temporary file left behind.
+    for (const std::string& folder : {dir, far}) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            EXPECT_EQ(std::string::npos, entry.path().string().find(".part-")) << entry.path();
+        }
+        std::filesystem::remove_all(folder);
+    }
+}
+
 TEST_F(ReplayLevel, AGamepadGameIsRecordedAndPlayedBackExactly) {
     FakeClock::set(50000);
     int mostProjectiles = 0;

@@ -4,7 +4,8 @@
 # symlink loop, oversized, or with a header that claims huge dimensions (sounds also get headers
 # that crash SDL's conversion: 1 Hz, no channels). Every run must reach the level, end with
 # status 0 on a terminating signal with no sanitizer report and no hang, and a refused sound must
-# be named on standard error.
+# be named on standard error; a refused font or picture in one line with its cause, with no line
+# of libpng's. A picture of the other kind under a picture's name loads unremarked.
 #
 # A pipe (FIFO) in place of a picture or the font must not block the game: it plays its level,
 # and each of the four signals ends it within half a second. A pipe given as a recording to
@@ -70,6 +71,12 @@ break_file() {
         esac ;;
     directory) mkdir "$f" ;;
     fifo-*) mkfifo "$f" ;;
+    # A picture of the other kind under this one's name.
+    misnamed)
+        case $f in
+        *.jpg) cp "$data/images/level1Images/building.png" "$f" ;;
+        *) cp "$data/images/level1Images/building.jpg" "$f" ;;
+        esac ;;
     unreadable) cp "$orig" "$f" && chmod 000 "$f" ;;
     loop) ln -s "$(basename "$f")" "$f" ;;
     # The original followed by zeros up to 64 MB, kept sparse.
@@ -199,6 +206,28 @@ run_case() { # KIND FILE... (a group of weapon files is run with the input scrip
             esac
         done
     fi
+    # A font or a picture is named in one line with the cause, and libpng says nothing of its
+    # own; a picture whose content is another kind than its name says loads unremarked. (A
+    # picture the level had not reached when the signal came is not named at all.)
+    if [ -z "$why" ] && [ $# -eq 1 ]; then
+        local named cause=""
+        named=$(grep -cF "$1" "$out")
+        case $kind:$1 in
+        truncated:*.ttf | huge:*.ttf) cause='the font is cut short' ;;
+        empty:*.ttf) cause='the file is empty' ;;
+        other:*.ttf) cause='not a TrueType or OpenType font' ;;
+        truncated:*.png) cause='the picture is cut short' ;;
+        esac
+        if grep -q '^libpng' "$out"; then
+            why="libpng printed a line of its own"
+        elif [ "$kind" = misnamed ] && [ "$named" -ne 0 ]; then
+            why="a picture under another kind's name was reported"
+        elif [ "$named" -gt 1 ] && [ "${1%.wav}" = "$1" ]; then
+            why="$named lines name $1"
+        elif [ -n "$cause" ] && [ "$named" -eq 1 ] && ! grep -F "$1" "$out" | grep -qF "$cause"; then
+            why="no line names $1 with: $cause"
+        fi
+    fi
     if [ -n "$why" ]; then
         echo "FAIL ($kind: $*): $why"
         sed 's/^/    /' "$out" | grep -v '^    ALSA' | tail -n 30
@@ -253,6 +282,8 @@ startup=$(printf '%s\n' "$assets" | grep -vE "$WEAPON_ONLY")
         for f in $startup; do echo "$kind $f"; done
         echo "$kind" $weapon
     done
+    echo "misnamed images/level1Images/backgroundLevel.jpg"
+    echo "misnamed images/level1Images/building.png"
     for sig in "${SIGNALS[@]}"; do
         echo "fifo-$sig images/level1Images/backgroundLevel.jpg"
         echo "fifo-$sig testFont.ttf"
