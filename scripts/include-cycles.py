@@ -10,7 +10,11 @@ why it may stay. The includes that go round among the modules of a line are set 
 cycle left fails. A line whose modules no longer include each other in a cycle is reported, to
 be removed.
 
-    scripts/include-cycles.py [SOURCE_FOLDER [ALLOW_LIST]]     (src/ and the list beside this)
+It also holds the layers apart: a platform module (one named in PLATFORM_MODULES of the
+top-level CMakeLists.txt) that includes a header of the game fails, naming the file and the header.
+
+    scripts/include-cycles.py [SOURCE_FOLDER [ALLOW_LIST [CMAKE_LISTS]]]
+        (src/, the list beside this, and the CMakeLists.txt above it)
 """
 
 import os
@@ -34,6 +38,35 @@ def read_graph(folder):
                     edges.add(os.path.splitext(os.path.basename(match.group(1)))[0])
     # Headers from elsewhere (the tests', a typo the compiler will name) are not modules here.
     return {m: sorted(t for t in edges if t in modules and t != m) for m, edges in modules.items()}
+
+
+def read_platform(path):
+    """The platform's modules, as the build lists them (none when there is no such list)."""
+    try:
+        with open(path, encoding="utf-8") as listing:
+            text = listing.read()
+    except FileNotFoundError:
+        return set()
+    match = re.search(r"set\(PLATFORM_MODULES\s+([^)]*)\)", text)
+    return set(match.group(1).split()) if match else set()
+
+
+def layer_breaks(folder, graph, platform):
+    """(file, header) for each include of a game header from a file of a platform module."""
+    breaks = []
+    for name in sorted(os.listdir(folder)):
+        stem, ext = os.path.splitext(name)
+        if ext not in (".h", ".cpp") or stem not in platform:
+            continue
+        with open(os.path.join(folder, name), encoding="utf-8") as source:
+            for line in source:
+                match = INCLUDE.match(line)
+                if not match:
+                    continue
+                target = os.path.splitext(os.path.basename(match.group(1)))[0]
+                if target in graph and target not in platform:
+                    breaks.append((name, match.group(1)))
+    return breaks
 
 
 def components(graph):
@@ -111,6 +144,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.relpath(os.path.join(here, "..", "src"))
     listing = sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "include-cycles.allow")
+    lists = sys.argv[3] if len(sys.argv) > 3 else os.path.join(here, "..", "CMakeLists.txt")
     allowed = read_allowed(listing)
     graph = read_graph(folder)
     # Only includes that still go round among a line's modules are set aside, so that a line
@@ -130,7 +164,13 @@ def main():
                                           " -> ".join(way_round(rest, component))))
     in_cycles = sum(len(component) for component in components(graph))
     print("%s: %d modules in include cycles, %d cycles not allowed" % (folder, in_cycles, len(failed)))
-    return 1 if failed else 0
+    platform = read_platform(lists)
+    breaks = layer_breaks(folder, graph, platform)
+    for name, header in breaks:
+        print("platform module includes a game header: %s includes %s" % (name, header))
+    print("%s: %d platform modules, %d includes of game headers"
+          % (folder, len(platform & set(graph)), len(breaks)))
+    return 1 if failed or breaks else 0
 
 
 if __name__ == "__main__":

@@ -4,34 +4,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "FrameClock.h"
+
 #ifndef DEADACRE_VERSION
 #define DEADACRE_VERSION "unknown"
 #endif
 
 namespace {
 
-enum Id { SHOW_HELP, SHOW_VERSION, WINDOWED, FPS, RECORD_TO, REPLAY_FROM, HEADLESS, FRAMES };
+const std::string FPS_RANGE = "1 to " + std::to_string(FrameClock::MOST_FPS);
 
-struct Option {
-    const char* name;
-    Id id;
-    // Options that take a value: what is said when none follows; null for the others.
-    const char* missing;
-};
-
-const Option OPTIONS[] = {
-    {"--help", SHOW_HELP, nullptr},
-    {"-h", SHOW_HELP, nullptr},
-    {"--version", SHOW_VERSION, nullptr},
-    {"--windowed", WINDOWED, nullptr},
-    {"--fps", FPS, "--fps needs a number from 1 to 6000, after"},
-    {"--record", RECORD_TO, "a file name must follow"},
-    {"--replay", REPLAY_FROM, "a file name must follow"},
-    {"--headless", HEADLESS, nullptr},
-    {"--frames", FRAMES, nullptr},
-};
-
-// A whole decimal number in 1..6000, nothing else.
+// A whole decimal number in 1..MOST_FPS, nothing else.
 bool parseFps(const std::string& text, int* fps) {
     if (text.empty() || text[0] < '0' || text[0] > '9') {
         return false;
@@ -39,12 +22,66 @@ bool parseFps(const std::string& text, int* fps) {
     errno = 0;
     char* end = nullptr;
     long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value < 1 || value > 6000) {
+    if (errno != 0 || *end != '\0' || value < 1 || value > FrameClock::MOST_FPS) {
         return false;
     }
     *fps = static_cast<int>(value);
     return true;
 }
+
+bool flag(bool* set) { return *set = true; }
+
+bool answer(CommandLine* line, CommandLine::Action action) {
+    line->action = action;
+    return true;
+}
+
+// A file named on the command line: an empty name would leave a recording nowhere the player
+// could find it.
+bool fileName(const std::string& value, std::string* to) {
+    *to = value;
+    return !value.empty();
+}
+
+// One option: its name, what follows it in the usage (null: nothing follows), what is said when
+// no value follows or the value is refused ("'<value>'" is added), its help, and what it does.
+// The help may go on over several lines with '\n'.
+struct Option {
+    const char* name;
+    const char* value;
+    std::string missing, refused;
+    std::string help; // empty: not listed (a second name, or told in another's help)
+    // Takes the value into line; false when the value is refused.
+    bool (*take)(CommandLine& line, const std::string& value);
+};
+
+const Option OPTIONS[] = {
+    {"--windowed", nullptr, "", "", "play in a 1080x720 window instead of full screen",
+     [](CommandLine& line, const std::string&) { return flag(&line.windowed); }},
+    {"--fps", "N", "--fps needs a number from " + FPS_RANGE + ", after",
+     "--fps takes a whole number from " + FPS_RANGE + ", not",
+     "let the level draw at most N frames a second, " + FPS_RANGE + "\n(default " +
+         std::to_string(FrameClock::MOST_FPS) + ": it never waits and keeps a processor busy)",
+     [](CommandLine& line, const std::string& value) { return parseFps(value, &line.fps); }},
+    {"--record", "FILE", "a file name must follow", "a file name must follow",
+     "write the game, pass by pass, to FILE as it is played",
+     [](CommandLine& line, const std::string& value) { return fileName(value, &line.record); }},
+    {"--replay", "FILE", "a file name must follow", "a file name must follow",
+     "play a recorded game back; the right button stops it",
+     [](CommandLine& line, const std::string& value) { return fileName(value, &line.replay); }},
+    {"--headless", nullptr, "", "",
+     "with --replay: play it back unseen, as fast as it goes, and\n"
+     "print the checksums of its end (--frames: of every pass)",
+     [](CommandLine& line, const std::string&) { return flag(&line.headless); }},
+    {"--frames", nullptr, "", "", "",
+     [](CommandLine& line, const std::string&) { return flag(&line.frames); }},
+    {"--help", nullptr, "", "", "show this help and exit",
+     [](CommandLine& line, const std::string&) { return answer(&line, CommandLine::HELP); }},
+    {"-h", nullptr, "", "", "",
+     [](CommandLine& line, const std::string&) { return answer(&line, CommandLine::HELP); }},
+    {"--version", nullptr, "", "", "show the version and exit",
+     [](CommandLine& line, const std::string&) { return answer(&line, CommandLine::VERSION); }},
+};
 
 CommandLine refused(const std::string& what, const std::string& arg) {
     CommandLine line;
@@ -67,47 +104,27 @@ CommandLine CommandLine::parse(int argc, char** argv) {
                 option = &o;
             }
         }
-        if (option == nullptr || (equals != std::string::npos && option->missing == nullptr)) {
+        if (option == nullptr || (equals != std::string::npos && option->value == nullptr)) {
             return refused("unknown option", arg);
         }
         std::string value;
         if (equals != std::string::npos) {
             value = arg.substr(equals + 1);
-        } else if (option->missing != nullptr) {
+        } else if (option->value != nullptr) {
             if (i + 1 >= argc) {
                 return refused(option->missing, arg);
             }
             value = argv[++i];
         }
-        switch (option->id) {
-        case SHOW_HELP:
-        case SHOW_VERSION: {
-            CommandLine answer;
-            answer.action = option->id == SHOW_HELP ? HELP : VERSION;
-            return answer;
+        if (!option->take(line, value)) {
+            // An empty file name is refused as a missing one is, naming the option.
+            bool asMissing = value.empty() && option->refused == option->missing;
+            return refused(option->refused, asMissing ? name : value);
         }
-        case WINDOWED:
-            line.windowed = true;
-            break;
-        case FPS:
-            if (!parseFps(value, &line.fps)) {
-                return refused("--fps takes a whole number from 1 to 6000, not", value);
-            }
-            break;
-        case RECORD_TO:
-        case REPLAY_FROM:
-            // An empty name would leave the recording nowhere the player could find it.
-            if (value.empty()) {
-                return refused(option->missing, name);
-            }
-            (option->id == RECORD_TO ? line.record : line.replay) = value;
-            break;
-        case HEADLESS:
-            line.headless = true;
-            break;
-        case FRAMES:
-            line.frames = true;
-            break;
+        if (line.action == HELP || line.action == VERSION) {
+            CommandLine answer;
+            answer.action = line.action;
+            return answer;
         }
     }
     if (!line.record.empty() && !line.replay.empty()) {
@@ -133,16 +150,27 @@ void CommandLine::printUsage(FILE* to) {
                  "\n"
                  "Gamepad: left stick walk, right stick aim, right trigger or shoulder fire,\n"
                  "X reload, Y backpack, B potion, d-pad left/up/right weapons 1/2/3, Back leave.\n"
-                 "\n"
-                 "  --windowed  play in a 1080x720 window instead of full screen\n"
-                 "  --fps N     let the level draw at most N frames a second, 1 to 6000\n"
-                 "              (default 6000: it never waits and keeps a processor busy)\n"
-                 "  --record FILE  write the game, pass by pass, to FILE as it is played\n"
-                 "  --replay FILE  play a recorded game back; the right button stops it\n"
-                 "  --headless  with --replay: play it back unseen, as fast as it goes, and\n"
-                 "              print the checksums of its end (--frames: of every pass)\n"
-                 "  --help      show this help and exit\n"
-                 "  --version   show the version and exit\n");
+                 "\n");
+    // Every option with its help, the help's lines aligned in one column.
+    const int column = 17;
+    for (const Option& option : OPTIONS) {
+        if (option.help.empty()) {
+            continue;
+        }
+        std::string head = std::string("  ") + option.name;
+        if (option.value != nullptr) {
+            head = head + " " + option.value;
+        }
+        std::string help = option.help;
+        for (size_t start = 0; start < help.size();) {
+            size_t end = help.find('\n', start);
+            end = end == std::string::npos ? help.size() : end;
+            std::fprintf(to, "%-*s%s\n", column, head.c_str(),
+                         help.substr(start, end - start).c_str());
+            head.clear();
+            start = end + 1;
+        }
+    }
 }
 
 const char* CommandLine::version() { return DEADACRE_VERSION; }

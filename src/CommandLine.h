@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "FrameClock.h"
+
 // What the player asked for on the command line, read once; main only acts on it. Every option
 // that takes a value takes it as the next argument or after '='.
 class CommandLine {
@@ -19,7 +21,7 @@ public:
     // With USAGE_ERROR: what is wrong, one line without the program's name.
     std::string error;
     bool windowed = false;
-    int fps = 6000;
+    int fps = FrameClock::MOST_FPS;
     std::string record, replay;
     bool headless = false, frames = false;
 };

@@ -6,8 +6,8 @@
 #include "Timer.h"
 
 // The loop's time: how many passes a frame runs and which game time each reads, which pass shows
-// its frame, the frame limiter (--fps), the mean-rate caption, and the pace of a playback shown on
-// the screen.
+// its frame and the frame limiter (--fps). A playback brings its own pace
+// (a Pacer) instead of the schedule.
 //
 // Every object steps on its own millisecond timer, at most once a pass, so the game keeps its
 // pace only while passes come at least a millisecond apart in game time. The uncapped desktop
@@ -23,6 +23,9 @@ public:
     // Game time per catch-up pass. The objects' periods (11, 16, 21, 71 ms ...) are whole
     // milliseconds with nothing in common, so a coarser slice would stretch some of them.
     static const int SLICE_MS = 1;
+    // The most frames a second the limiter can be asked for, and the game's own choice: a frame
+    // period of 1000 / 6000 ms rounds to none, so the limiter never waits.
+    static const int MOST_FPS = 6000;
     // A gap this much longer than the frame period is a stall.
     static const int STALL_MS = 250;
     // Catching up stops after this long in one frame, or the frame period if longer: a machine
@@ -31,13 +34,23 @@ public:
     // How long the frame limiter sleeps at a time, so that a quit signal is seen soon.
     static const int SLEEP_SLICE_MS = 10;
 
-    enum Mode { LIVE, PLAYBACK_SHOWN, PLAYBACK_HEADLESS };
+    // Where the passes come from a recording: they and the clock they read are the recorded
+    // ones, so there is no schedule to keep and no limiter; before each pass the pacer may wait
+    // (a playback shown at the pace it was played) and says whether the pass's frame is shown.
+    class Pacer {
+    public:
+        virtual ~Pacer() {}
+        virtual bool pacePass(Uint32 passTime) = 0;
+    };
+    // The game's own schedule: no pacer.
+    static constexpr Pacer* LIVE = nullptr;
+
     explicit FrameClock(int frameMs = 0);
     ~FrameClock();
 
     // Before the first pass: where the passes come from and the shortest frame (0: the limiter
-    // never waits). Starts the rate clock.
-    void start(Mode mode, int frameMs);
+    // never waits).
+    void start(Pacer* pacer, int frameMs);
     // Starts a frame of one pass or more; framePending() is true until its last pass has ended.
     // In the live game the first frame takes the timers' clock over (Timer::setClock) until
     // stop().
@@ -45,13 +58,13 @@ public:
     bool framePending();
     // At the start of each pass: sets the game time a catch-up pass reads, reads the pass's time
     // (every pass reads the clock in the same places, shown or not, so a playback reads the
-    // recorded readings in order), and holds a playback shown on the screen to its recorded pace.
+    // recorded readings in order), and lets a pacer hold the pass.
     void passBegins();
     // Whether this pass's frame will be shown, decided by passBegins. A pass run by itself,
     // outside a frame, always is.
     bool showsThisPass();
-    // At the end of each pass, after its frame was shown or held: the caption's mean rate, and
-    // after a shown frame the limiter's wait.
+    // At the end of each pass, after its frame was shown or held: after a shown frame, the
+    // limiter's wait.
     void passEnds(bool shown);
     // Gives the level's clock back.
     void stop();
@@ -60,24 +73,20 @@ public:
     // one, which sleeps in short slices and stops early for a quit signal.
     typedef void (*Sleep)(Uint32 ms);
     static void setSleep(Sleep sleep);
+    // Waits that way, for a pacer too.
+    static void sleep(Uint32 ms);
 
-    // The mean-rate caption: frames shown since the rate clock started, and when it is next
-    // written.
-    int frameCount;
-    Timer rateTimer;
-    Timer captionTimer;
     // The pass's start, in game time: every pass reads it first.
     Timer passTimer;
 
 private:
     static Uint32 gameNow();
     Uint32 realNow();
-    void paceShownPlayback(Uint32 passTime);
-    bool decideShowing();
+    bool showOrGiveUpCatchingUp();
     void waitOut(Uint32 ms);
 
     int frameMs;
-    Mode mode;
+    Pacer* pacer;
     // The clock below the game's while this takes it over; null when not.
     Timer::Clock realClock;
     // Game time = real time - offset, except in a catch-up pass, which reads heldAt.
@@ -91,12 +100,6 @@ private:
     int passesLeft;
     bool inFrame;
     Uint32 frameStartedReal;
-    // A playback shown on the screen: its first pass's recorded time and when it was played.
-    bool playbackStarted;
-    Uint32 firstRecorded;
-    Uint32 playbackStartedReal;
-    Uint32 lastShownReal;
-    bool behind;
     bool showing;
 };
 

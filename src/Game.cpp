@@ -2,13 +2,13 @@
 
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "Gamepad.h"
 #include "PresentationPath.h"
+#include "QuitSignal.h"
 #include "VideoMode.h"
 #include "mainMenu.h"
 
@@ -17,31 +17,6 @@ int mapWidth;
 int mapHeight;
 SDL_Surface* mainScreen;
 ImageLoader* imageHandler;
-volatile sig_atomic_t quitSignal = 0;
-
-static void noteQuitSignal(int signalNumber) { quitSignal = signalNumber; }
-
-// SDL's own handlers shut SDL down, or queue an event, inside the handler, which can deadlock in
-// Xlib. The game's handler only notes the signal; the level ends at its next pass as on a window
-// close, and everything is released on the way out. A signal already ignored when the game
-// starts (nohup, a background job) stays ignored; crash signals keep their default action.
-// No SA_RESTART: a call that can wait forever (reading a pipe, waiting on a device) must give up
-// with EINTR when a signal comes, or nothing could end the game while it waits.
-void Game::catchQuitSignals() {
-    const int quitSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
-    for (int signalNumber : quitSignals) {
-        struct sigaction action;
-        if (sigaction(signalNumber, NULL, &action) == 0 && action.sa_handler == SIG_IGN) {
-            continue;
-        }
-        std::memset(&action, 0, sizeof action);
-        action.sa_handler = noteQuitSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = 0;
-        sigaction(signalNumber, &action, NULL);
-    }
-}
-
 Game::Game() : Game(false) {}
 
 Game::Game(bool windowed)
@@ -54,7 +29,7 @@ Game::Game(bool windowed)
     PresentationPath::choose();
     // Before SDL_Init, so that SDL leaves these signals to the game (main has done it already;
     // this is for code that brings the game up without main).
-    catchQuitSignals();
+    QuitSignal::catchSignals();
     // Sound is brought up on its own: a missing or broken audio device makes sdl12-compat refuse
     // the whole of SDL_Init, and the game plays silently without one.
     if (SDL_Init((SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) | SDL_INIT_NOPARACHUTE) < 0) {
@@ -74,6 +49,7 @@ Game::Game(bool windowed)
     // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
     Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     VideoMode::setIdentity();
+    VideoMode::onScreenChanged([](SDL_Surface* screen) { mainScreen = screen; });
     mainScreen = VideoMode::open(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed);
     if (mainScreen == NULL) {
         exitStatus = 1;

@@ -15,8 +15,6 @@ public:
     ~Game();
     void startMenu();
     void cleanup();
-    // Interrupt, terminate, quit and hang-up only set quitSignal from here on.
-    static void catchQuitSignals();
 
     const int SCREEN_WIDTH;
     const int SCREEN_HEIGHT;

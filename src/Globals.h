@@ -2,7 +2,6 @@
 #define GLOBALS_H
 
 #include <SDL/SDL.h>
-#include <csignal>
 
 // Every global the game's objects share, declared in one place. This header holds no class: it is
 // the one exception to one .cpp and one .h per class. The shell's globals are defined in Game.cpp,
@@ -21,9 +20,6 @@ extern int mapWidth;
 extern int mapHeight;
 extern SDL_Surface* mainScreen;
 extern ImageLoader* imageHandler;
-// Non-zero once a terminating signal (interrupt, terminate, quit, hang-up) has arrived: the
-// level's loop and the menu read it and end as on a window close.
-extern volatile sig_atomic_t quitSignal;
 
 // The level's (Level1.cpp), valid while a level is set up.
 extern bool mouseDown;

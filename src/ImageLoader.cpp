@@ -1,17 +1,16 @@
 #include "ImageLoader.h"
 
 #include <SDL/SDL_image.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "DataFile.h"
 #include "FastDrawing.h"
 #include "FastPaths.h"
-#include "Globals.h"
+#include "QuitSignal.h"
 
 ImageLoader::ImageLoader() {}
 
@@ -35,69 +34,27 @@ bool jpegComplete(FILE* file) {
 }
 #endif
 
-} // namespace
-
-const char* ImageLoader::notAFile(unsigned mode) {
-    if (S_ISREG(mode)) {
-        return NULL;
-    }
-    if (S_ISDIR(mode)) {
-        return "it is a folder, not a file";
-    }
-    if (S_ISFIFO(mode)) {
-        return "it is a pipe, not a file";
-    }
-    if (S_ISSOCK(mode)) {
-        return "it is a socket, not a file";
-    }
-    if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return "it is a device, not a file";
-    }
-    return "it is not a regular file";
-}
-
-FILE* ImageLoader::openDataFile(const std::string& path, std::string* why) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *why = std::strerror(errno);
-        return NULL;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0) {
-        *why = std::strerror(errno);
-    } else if (const char* what = notAFile(info.st_mode)) {
-        *why = what;
-    } else {
-        FILE* file = fdopen(fd, "rb");
-        if (file != NULL) {
-            return file;
-        }
-        *why = std::strerror(errno);
-    }
-    close(fd);
-    return NULL;
-}
-
-void ImageLoader::reportFailure(const std::string& path, const std::string& why, const char* what) {
+// One line naming the file, the folder and the reason; outside the data folder, where every file
+// is missing, only the first and a hint.
+void reportFailure(const std::string& path, const std::string& why,
+                   const char* what = "could not load") {
     static bool hinted = false;
-    char folder[4096];
-    const char* where = getcwd(folder, sizeof folder) ? folder : "?";
     if (inDataFolder()) {
-        std::fprintf(stderr, "deadacre: %s %s in %s: %s\n", what, path.c_str(), where, why.c_str());
+        DataFile::report(what, path, why);
     } else if (!hinted) {
         // Every other file is missing for the same reason: one line says it.
         hinted = true;
-        std::fprintf(stderr,
-                     "deadacre: could not load %s in %s: %s (start the game in its data folder, "
-                     "or through its launcher)\n",
-                     path.c_str(), where, why.c_str());
+        DataFile::report("could not load", path,
+                         why + " (start the game in its data folder, or through its launcher)");
     }
 }
+
+} // namespace
 
 SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     // Once a quit signal has come the game is on its way out: the level's set-up must not spend
     // another half second decoding pictures nobody will see.
-    if (failed.count(filename) != 0 || quitSignal) {
+    if (failed.count(filename) != 0 || QuitSignal::arrived()) {
         return NULL;
     }
 #ifdef __EMSCRIPTEN__
@@ -108,7 +65,7 @@ SDL_Surface* ImageLoader::optimizeImage(std::string filename) {
     }
 #else
     std::string why;
-    FILE* file = openDataFile(filename, &why);
+    FILE* file = DataFile::openStream(filename, &why);
     SDL_Surface* loaded = NULL;
     if (file != NULL) {
         size_t dot = filename.rfind('.');

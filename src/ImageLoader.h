@@ -2,7 +2,6 @@
 #define IMAGELOADER_H
 
 #include <SDL/SDL.h>
-#include <cstdio>
 #include <set>
 #include <string>
 
@@ -15,15 +14,6 @@ public:
     // per-pixel alpha. Returns null when the file cannot be loaded; that is reported once, and
     // the file is not tried again.
     SDL_Surface* optimizeImage(std::string filename);
-    // Opens a file of the data folder for reading only when it is a regular file, so a pipe or
-    // a device in its place cannot block the game. Null with why set otherwise.
-    static FILE* openDataFile(const std::string& path, std::string* why);
-    // One line on standard error naming the file, the folder and the reason; outside the data
-    // folder, where every file is missing, only the first and a hint.
-    static void reportFailure(const std::string& path, const std::string& why,
-                              const char* what = "could not load");
-    // What a file's mode makes it when it is not a regular file, for messages; null when it is.
-    static const char* notAFile(unsigned mode);
 
 private:
     std::set<std::string> failed;

@@ -1,7 +1,5 @@
 #include "Input.h"
 
-#include <cstring>
-
 #include "VideoMode.h"
 
 Input::Live Input::live;
@@ -41,57 +39,3 @@ int Input::Live::pollEvent(SDL_Event* event) { return VideoMode::pollEvent(event
 Uint8* Input::Live::keyState() { return SDL_GetKeyState(NULL); }
 
 Uint8 Input::Live::mouseState(int* x, int* y) { return SDL_GetMouseState(x, y); }
-
-void Input::Played::startLevel() {
-    std::memset(keys, 0, sizeof(keys));
-    reading = true;
-}
-
-void Input::Played::load(const Recording::Pass* next) {
-    pass = next;
-    nextEvent = 0;
-    nextMouse = 0;
-    for (const Recording::KeyChange& k : pass->keys) {
-        keys[k.key] = k.down;
-    }
-}
-
-int Input::Played::pollEvent(SDL_Event* event) {
-    if (!reading) {
-        return VideoMode::pollEvent(event);
-    }
-    if (onScreen && !viewerQuit) {
-        // The viewer may only stop the playback.
-        SDL_Event real;
-        while (VideoMode::pollEvent(&real)) {
-            if (real.type == SDL_QUIT ||
-                (real.type == SDL_KEYDOWN && real.key.keysym.sym == SDLK_ESCAPE) ||
-                (real.type == SDL_MOUSEBUTTONDOWN && real.button.button == SDL_BUTTON_RIGHT)) {
-                viewerQuit = true;
-            }
-        }
-    }
-    if (viewerQuit && !quitHandedOver) {
-        quitHandedOver = true;
-        std::memset(event, 0, sizeof(*event));
-        event->type = SDL_QUIT;
-        return 1;
-    }
-    if (nextEvent < pass->events.size()) {
-        *event = pass->events[nextEvent++];
-        return 1;
-    }
-    return 0;
-}
-
-Uint8 Input::Played::mouseState(int* x, int* y) {
-    if (!reading) {
-        return SDL_GetMouseState(x, y);
-    }
-    if (nextMouse < pass->mouse.size()) {
-        lastMouse = pass->mouse[nextMouse++];
-    }
-    *x = lastMouse.x;
-    *y = lastMouse.y;
-    return lastMouse.buttons;
-}

@@ -2,14 +2,12 @@
 #define INPUT_H
 
 #include <SDL/SDL.h>
-#include <cstddef>
-
-#include "Recording.h"
 
 // The outside world as the level reads it: events, held keys and the mouse (the clock is read
 // through Timer::setClock). Where they come from is a source, SDL's own unless a recording is
-// being played back; a listener hears every reading as the game got it, which is all a recorder
-// needs. New reads of the outside world in the level go through here too, or playbacks drift.
+// being played back (Playback); a listener hears every reading as the game got it, which is all a
+// recorder needs. New reads of the outside world in the level go through here too, or playbacks
+// drift.
 class Input {
 public:
     class Source {
@@ -34,34 +32,6 @@ public:
         int pollEvent(SDL_Event* event) override;
         Uint8* keyState() override;
         Uint8 mouseState(int* x, int* y) override;
-    };
-
-    // A recording being played back, one pass at a time. Outside the recorded level the events
-    // and the pointer are SDL's again; the held keys stay the recording's, as the level and the
-    // player keep the array's address.
-    class Played : public Source {
-    public:
-        // The recorded level starts: nothing held yet.
-        void startLevel();
-        // What the game reads until the next load; pass stays where it is until then.
-        void load(const Recording::Pass* pass);
-        void endLevel() { reading = false; }
-        int pollEvent(SDL_Event* event) override;
-        Uint8* keyState() override { return keys; }
-        Uint8 mouseState(int* x, int* y) override;
-
-        // Shown on the screen, where the viewer may stop it (the window closed, Escape or the
-        // right button), and did.
-        bool onScreen = false;
-        bool viewerQuit = false;
-
-    private:
-        bool reading = false;
-        bool quitHandedOver = false;
-        const Recording::Pass* pass = nullptr;
-        size_t nextEvent = 0, nextMouse = 0;
-        Recording::MouseReading lastMouse = {0, 0, 0};
-        Uint8 keys[SDLK_LAST] = {};
     };
 
     static int pollEvent(SDL_Event* event);

@@ -1,18 +1,10 @@
 #include "LaunchFolder.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <list>
-#include <string>
 
-namespace {
-// The rewritten arguments live as long as the process, as argv's own strings do.
-std::list<std::string> resolved;
-} // namespace
-
-const char* LaunchFolder::resolve(const char* path) {
-    if (path[0] == '/' || path[0] == '\0') {
+std::string LaunchFolder::resolve(const std::string& path) {
+    if (path.empty() || path[0] == '/') {
         return path;
     }
     std::filesystem::path base;
@@ -26,6 +18,5 @@ const char* LaunchFolder::resolve(const char* path) {
             return path;
         }
     }
-    resolved.push_back((base / path).lexically_normal().string());
-    return resolved.back().c_str();
+    return (base / path).lexically_normal().string();
 }

@@ -13,6 +13,7 @@
 #include "ParticleEngine.h"
 #include "PathingBlocker.h"
 #include "Player.h"
+#include "QuitSignal.h"
 #include "Replay.h"
 #include "Screen.h"
 #include "SlowZombie.h"
@@ -57,10 +58,10 @@ void Level1::startLevel() {
     cleanup();
 }
 
-int Level1::chosenFPS = 6000;
+int Level1::chosenFPS = FrameClock::MOST_FPS;
 
 void Level1::setUpWorld() {
-    Replay::beginLevel([this] { return stateChecksum(); });
+    Replay::beginLevel([this] { return stateChecksum(); }, mainScreen);
     mapHeight = 1712;
     mapWidth = 2916;
 
@@ -90,12 +91,8 @@ void Level1::setUpWorld() {
     ownCollision = collisionDetection = new Collision();
     collisionDetection->setPathingBlockers(pathingBlockers);
 
-    FrameClock::Mode passes = FrameClock::LIVE;
-    if (Replay::playingBack()) {
-        passes =
-            Replay::playbackShown() ? FrameClock::PLAYBACK_SHOWN : FrameClock::PLAYBACK_HEADLESS;
-    }
-    frameClock.start(passes, 1000 / chosenFPS);
+    frameClock.start(Replay::pacer(), 1000 / chosenFPS);
+    rateCaption.start();
 
     mouseDown = false;
     camera.x = 0;
@@ -140,6 +137,20 @@ void Level1::dropDestroyedUnits() {
     }
 }
 
+namespace {
+// The keys that take a weapon into hand, pressed or held: the digits, the keypad's digits, and
+// the keys in the digits' place on an AZERTY keyboard (&, é, "), so the weapons can be taken on
+// any layout without changing it.
+struct WeaponKey {
+    SDLKey key;
+    int weapon;
+};
+const WeaponKey WEAPON_KEYS[] = {
+    {SDLK_1, 1},        {SDLK_KP1, 1}, {SDLK_AMPERSAND, 1}, {SDLK_2, 2},        {SDLK_KP2, 2},
+    {SDLK_WORLD_73, 2}, {SDLK_3, 3},   {SDLK_KP3, 3},       {SDLK_QUOTEDBL, 3},
+};
+} // namespace
+
 void Level1::handleEvents() {
     while (Input::pollEvent(&event)) {
         switch (event.type) {
@@ -151,26 +162,11 @@ void Level1::handleEvents() {
             } else if (event.key.keysym.sym == SDLK_c) {
                 player->useItem("HealthPotion");
             }
-            // A tap shorter than a pass never shows in the held keys; its press does. The same
-            // keys as there, on every layout.
-            switch (event.key.keysym.sym) {
-            case SDLK_1:
-            case SDLK_KP1:
-            case SDLK_AMPERSAND:
-                player->setWeapon(1);
-                break;
-            case SDLK_2:
-            case SDLK_KP2:
-            case SDLK_WORLD_73:
-                player->setWeapon(2);
-                break;
-            case SDLK_3:
-            case SDLK_KP3:
-            case SDLK_QUOTEDBL:
-                player->setWeapon(3);
-                break;
-            default:
-                break;
+            // A tap shorter than a pass never shows in the held keys; its press does.
+            for (const WeaponKey& key : WEAPON_KEYS) {
+                if (event.key.keysym.sym == key.key) {
+                    player->setWeapon(key.weapon);
+                }
             }
             break;
         case SDL_MOUSEBUTTONDOWN:
@@ -191,22 +187,16 @@ void Level1::handleEvents() {
             break;
         }
     }
-    if (quitSignal) {
+    if (QuitSignal::arrived()) {
         quit = true;
     }
 }
 
 void Level1::handleHeldKeys() {
-    // The keypad's digits, and the keys in the digits' place on an AZERTY keyboard (&, é, "),
-    // answer as well, so the weapons can be taken on any layout without changing it.
-    if (keystates[SDLK_1] || keystates[SDLK_KP1] || keystates[SDLK_AMPERSAND]) {
-        player->setWeapon(1);
-    }
-    if (keystates[SDLK_2] || keystates[SDLK_KP2] || keystates[SDLK_WORLD_73]) {
-        player->setWeapon(2);
-    }
-    if (keystates[SDLK_3] || keystates[SDLK_KP3] || keystates[SDLK_QUOTEDBL]) {
-        player->setWeapon(3);
+    for (const WeaponKey& key : WEAPON_KEYS) {
+        if (keystates[key.key]) {
+            player->setWeapon(key.weapon);
+        }
     }
     if (keystates[SDLK_SPACE]) {
         player->takeDamage(1);
@@ -277,7 +267,9 @@ void Level1::runPass() {
     } else {
         Screen::holdFrame(mainScreen);
     }
+    rateCaption.count(shown);
     frameClock.passEnds(shown);
+    rateCaption.write();
     Replay::endPass(quit);
 }
 

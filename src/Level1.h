@@ -10,6 +10,7 @@
 #include "ImageLoader.h"
 #include "Item.h"
 #include "MapView.h"
+#include "RateCaption.h"
 #include "Timer.h"
 #include "Unit.h"
 
@@ -56,12 +57,13 @@ public:
     std::stack<Unit*> unitTemp;
 
     // The most frames a second each level shows: the frame limiter waits out 1000 / chosenFPS ms
-    // per frame. 6000 leaves it no time to wait, so the level runs as fast as it can; a player
-    // may ask for less (deadacre --fps).
+    // per frame. The default, FrameClock::MOST_FPS, leaves it no time to wait, so the level runs
+    // as fast as it can; a player may ask for less (deadacre --fps).
     static int chosenFPS;
 
     // Loop state.
     FrameClock frameClock;
+    RateCaption rateCaption;
     SDL_Event event;
     Uint8* keystates;
 

@@ -15,7 +15,9 @@ const char* const PresentationPath::FRAMEBUFFER_ACCELERATION = "SDL_FRAMEBUFFER_
 const char* const PresentationPath::NO_FRAMEBUFFER_ACCELERATION = "false";
 const char* const PresentationPath::DIRECT_COPY = "DEADACRE_DIRECT_COPY";
 
-static bool runtimeIsSdl12Compat() { return SDL_Linked_Version()->patch >= 50; }
+// sdl12-compat numbers itself 1.2.50 and up, past the last classic release (1.2.15), so that
+// programs can tell the two apart; there is no other way to ask.
+bool PresentationPath::onSdl12Compat() { return SDL_Linked_Version()->patch >= 50; }
 
 static PresentationPath::Tally sent = {0, 0, 0, 0};
 
@@ -36,7 +38,7 @@ static void countInPart(const SDL_Rect* areas, int count) {
 bool PresentationPath::choose() {
     // The two go together: a player who named either one has chosen a path, and half of the
     // software pair would make it slower than either whole path.
-    if (!runtimeIsSdl12Compat() || std::getenv(RENDER_DRIVER) != NULL ||
+    if (!onSdl12Compat() || std::getenv(RENDER_DRIVER) != NULL ||
         std::getenv(FRAMEBUFFER_ACCELERATION) != NULL) {
         return false;
     }
@@ -46,7 +48,7 @@ bool PresentationPath::choose() {
 }
 
 std::string PresentationPath::describe(SDL_Surface* screen) {
-    if (!runtimeIsSdl12Compat()) {
+    if (!onSdl12Compat()) {
         return "classic SDL 1.2 (its own X output)";
     }
     const char* driver = std::getenv(RENDER_DRIVER);
@@ -59,7 +61,7 @@ std::string PresentationPath::describe(SDL_Surface* screen) {
 
 bool PresentationPath::directCopyAllowed() {
     const char* setting = std::getenv(DIRECT_COPY);
-    return runtimeIsSdl12Compat() && (setting == NULL || std::strcmp(setting, "0") != 0);
+    return onSdl12Compat() && (setting == NULL || std::strcmp(setting, "0") != 0);
 }
 
 #ifdef __EMSCRIPTEN__
@@ -208,7 +210,7 @@ bool copyAreas(SDL_Surface* screen, void* window, Sdl2Surface* framebuffer, cons
 } // namespace
 
 PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
-    Target found = {NULL, NULL, !runtimeIsSdl12Compat()};
+    Target found = {NULL, NULL, !onSdl12Compat()};
     Sdl2Surface* framebuffer = windowFramebuffer(screen, &found.window);
     if (framebuffer != NULL) {
         found.framebuffer = framebuffer;
@@ -231,7 +233,7 @@ void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
 
 void PresentationPath::showAreas(SDL_Surface* screen, const Target& target, const SDL_Rect* rects,
                                  int count) {
-    if (!runtimeIsSdl12Compat()) {
+    if (!onSdl12Compat()) {
         countInPart(rects, count);
         SDL_UpdateRects(screen, count, const_cast<SDL_Rect*>(rects));
         return;

@@ -16,6 +16,8 @@ class PresentationPath {
 public:
     // Must run before SDL_Init. Returns true when it set the variables itself.
     static bool choose();
+    // Whether the SDL 1.2 running is sdl12-compat (over SDL2) rather than the classic library.
+    static bool onSdl12Compat();
     // What the process's environment now asks for and how the screen is shown, for the
     // benchmark's first lines.
     static std::string describe(SDL_Surface* screen);

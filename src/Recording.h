@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "RecordedPass.h"
+
 // The file a recorded game is kept in, and nothing else: turning what the game read from outside
-// into bytes and back. Reading is a pure function over bytes, so a damaged or hostile file can
-// be tried in memory as often as one likes.
+// into bytes and back. There is one reader, Stream, which goes front to back through any source
+// of bytes and checks every field as it goes; given bytes in memory (memory()), it lets a damaged
+// or hostile file be tried as often as one likes.
 //
 // Layout (integers little-endian, "varint" = unsigned LEB128 of at most 5 bytes, signed values
 // zigzag-coded first):
@@ -30,48 +33,20 @@
 class Recording {
 public:
     static const Uint16 FORMAT_VERSION = 2;
-    static const int SCREEN_W = 1080;
-    static const int SCREEN_H = 720;
     // No pass the game writes comes near this; a longer one is damage, refused before it is
     // held in memory.
     static const Uint32 MAX_CHUNK_BYTES = 1u << 24;
+    // glibc's rand() starts as if seeded with 1; every level starts from there.
+    static const Uint32 LEVEL_SEED = 1;
 
     struct Header {
         Uint16 formatVersion = FORMAT_VERSION;
         std::string gameVersion;
         Uint64 dataChecksum = 0;
-        Uint32 seed = 1;
+        Uint32 seed = LEVEL_SEED;
     };
-    struct ClockRun {
-        Uint32 value;
-        Uint32 count;
-    };
-    struct KeyChange {
-        Uint16 key;
-        Uint8 down;
-    };
-    struct MouseReading {
-        Uint16 x, y;
-        Uint8 buttons;
-    };
-    // What one pass (or the set-up) read from outside, in the order it was read.
-    struct Pass {
-        std::vector<ClockRun> clock;
-        std::vector<SDL_Event> events;
-        std::vector<KeyChange> keys;
-        std::vector<MouseReading> mouse;
-        void clear();
-    };
-    struct Parsed {
-        bool ok = false;
-        std::string error; // one line, when not ok
-        Header header;
-        // Offsets of the chunks: [0] the set-up, then one per whole pass.
-        std::vector<size_t> chunks;
-        bool complete = false; // the closing record was there
-        Uint64 finalState = 0, finalFrame = 0;
-        size_t passes() const { return chunks.empty() ? 0 : chunks.size() - 1; }
-    };
+    // What one pass (or the set-up) read from outside: one chunk's payload.
+    using Pass = RecordedPass;
 
     // Reads a recording front to back, one chunk at a time, from any source of bytes: a
     // recording of any length is read in the memory of one pass.
@@ -82,6 +57,8 @@ public:
         enum Next { SET_UP, PASS, END, CUT, BAD };
 
         explicit Stream(Source source);
+        // A source that gives these bytes, then the end.
+        static Source memory(std::vector<Uint8> bytes);
         // False with error() set when the header is not a recording's.
         bool readHeader();
         // SET_UP or PASS: pass() holds it (repeated() when it is the same as the one before);
@@ -102,8 +79,6 @@ public:
 
     private:
         bool byte(Uint8* out);
-        // 1: read, 0: the file ended first, -1: not a varint.
-        int varint(Uint32* out);
         bool bytes(size_t n, std::vector<Uint8>* out);
         Next bad(const std::string& why);
 
@@ -120,20 +95,11 @@ public:
         std::string error_;
     };
 
-    // Checks every byte of a recording. A file that merely stops early (a killed game) is ok
-    // and not complete; anything else amiss is an error.
-    static Parsed parse(const std::vector<Uint8>& bytes);
-    // Reads one chunk found by parse; false only for bytes parse did not accept.
-    static bool decodeChunk(const std::vector<Uint8>& bytes, size_t offset, Pass* out);
-
     static void encodeHeader(const Header& header, std::vector<Uint8>* out);
-    // tag 'S' for the set-up, 'P' for a pass.
-    static void encodeChunk(char tag, const Pass& pass, std::vector<Uint8>* out);
-    // A chunk's payload alone, and the tag and length before it; a writer compares payloads to
-    // write a repeated pass as encodeRepeat's one byte.
-    static void encodePayload(const Pass& pass, std::vector<Uint8>* out);
-    static void encodeChunkBytes(char tag, const std::vector<Uint8>& payload,
-                                 std::vector<Uint8>* out);
+    // A chunk: tag 'S' for the set-up, 'P' for a pass, its length and the payload
+    // (RecordedPass::encode). A writer compares payloads to write a repeated pass as
+    // encodeRepeat's one byte.
+    static void encodeChunk(char tag, const std::vector<Uint8>& payload, std::vector<Uint8>* out);
     static void encodeRepeat(std::vector<Uint8>* out);
     static void encodeEnd(Uint32 passes, Uint64 state, Uint64 frame, std::vector<Uint8>* out);
 };

@@ -3,14 +3,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <set>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
-#include "ImageLoader.h"
+#include "DataFile.h"
 
 namespace {
 
@@ -36,56 +33,7 @@ void report(const char* path, const std::string& why) {
     if (!reported.insert(path).second) {
         return;
     }
-    char folder[4096];
-    std::fprintf(stderr, "deadacre: sound refused, playing silently without it: %s in %s: %s\n",
-                 path, getcwd(folder, sizeof folder) ? folder : "?", why.c_str());
-}
-
-// Reads the whole of a regular file, at most `limit` + 1 bytes of it. A directory, a device or a
-// pipe is refused before anything is read from it, so nothing can block.
-bool readFile(const char* path, size_t limit, std::vector<Uint8>* bytes, std::string* why,
-              bool* missing) {
-    *missing = false;
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *missing = errno == ENOENT;
-        *why = std::strerror(errno);
-        return false;
-    }
-    struct stat info;
-    bool ok = false;
-    if (fstat(fd, &info) != 0) {
-        *why = std::strerror(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        *why = ImageLoader::notAFile(info.st_mode);
-    } else if (static_cast<unsigned long long>(info.st_size) > limit) {
-        refuse(why, "larger than %lu bytes", static_cast<unsigned long>(limit));
-    } else {
-        bytes->resize(static_cast<size_t>(info.st_size) + 1);
-        size_t got = 0;
-        ok = true;
-        while (got < bytes->size()) {
-            ssize_t n = read(fd, bytes->data() + got, bytes->size() - got);
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n < 0) {
-                *why = std::strerror(errno);
-                ok = false;
-                break;
-            }
-            if (n == 0) {
-                break;
-            }
-            got += static_cast<size_t>(n);
-        }
-        if (ok && got > limit) {
-            ok = refuse(why, "larger than %lu bytes", static_cast<unsigned long>(limit));
-        }
-        bytes->resize(got);
-    }
-    close(fd);
-    return ok;
+    DataFile::report("sound refused, playing silently without it:", path, why);
 }
 
 } // namespace
@@ -161,9 +109,9 @@ bool SoundLoader::acceptable(const Uint8* data, size_t size, std::string* why) {
 Mix_Chunk* SoundLoader::load(const char* path) {
     std::vector<Uint8> bytes;
     std::string why;
-    bool missing = false;
-    if (!readFile(path, MAX_FILE_SIZE, &bytes, &why, &missing)) {
-        if (!missing) {
+    int error = 0;
+    if (!DataFile::readWhole(path, MAX_FILE_SIZE, &bytes, &why, &error)) {
+        if (error != ENOENT) {
             report(path, why);
         }
         return NULL;

@@ -1,11 +1,9 @@
 #include "Text.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
+#include "DataFile.h"
 #include "FastPaths.h"
-#include "ImageLoader.h"
 #include "Screen.h"
 
 namespace {
@@ -21,7 +19,7 @@ TTF_Font* Text::openFont(int size) {
 #else
     std::string why;
     TTF_Font* font = NULL;
-    FILE* file = ImageLoader::openDataFile(FONT_FILE, &why);
+    FILE* file = DataFile::openStream(FONT_FILE, &why);
     if (file != NULL) {
         font = TTF_OpenFontRW(SDL_RWFromFP(file, 1), 1, size);
         if (font == NULL) {
@@ -31,9 +29,7 @@ TTF_Font* Text::openFont(int size) {
 #endif
     if (font == NULL && !reported) {
         reported = true;
-        char folder[4096];
-        std::fprintf(stderr, "deadacre: texts are not shown: cannot open the font %s in %s: %s\n",
-                     FONT_FILE, getcwd(folder, sizeof folder) ? folder : "?", why.c_str());
+        DataFile::report("texts are not shown: cannot open the font", FONT_FILE, why);
     }
     return font;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "Gamepad.h"
-#include "Globals.h"
 #include "Screen.h"
 
 const char* const VideoMode::ICON_PATHS[2] = {"../../icons/hicolor/48x48/apps/deadacre.png",
@@ -36,15 +35,13 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     int screenW = info != NULL ? info->current_w : 0;
     int screenH = info != NULL ? info->current_h : 0;
+    std::string fullScreenRefused;
     if (!windowed) {
         SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, SDL_FULLSCREEN);
         if (screen != NULL) {
             return screen;
         }
-        std::fprintf(stderr,
-                     "deadacre: full screen at %dx%d could not be set (%s): playing in a %dx%d "
-                     "window instead\n",
-                     width, height, SDL_GetError(), width, height);
+        fullScreenRefused = SDL_GetError();
     }
     SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, 0);
     if (screen == NULL) {
@@ -53,6 +50,12 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
                      "set on this %dx%d screen (%s); --windowed plays in a window on a screen "
                      "of at least %dx%d\n",
                      width, height, screenW, screenH, SDL_GetError(), width, height);
+    } else if (!windowed) {
+        // Said only once the window is there, so a start that fails says one line.
+        std::fprintf(stderr,
+                     "deadacre: full screen at %dx%d could not be set (%s): playing in a %dx%d "
+                     "window instead\n",
+                     width, height, fullScreenRefused.c_str(), width, height);
     }
     return screen;
 }
@@ -66,16 +69,22 @@ bool VideoMode::isToggle(const SDL_Event& event) {
            ((key == SDLK_RETURN || key == SDLK_KP_ENTER) && (event.key.keysym.mod & KMOD_ALT));
 }
 
-bool VideoMode::toggle() {
+namespace {
+VideoMode::ScreenChanged screenChanged = nullptr;
+} // namespace
+
+void VideoMode::onScreenChanged(ScreenChanged hear) { screenChanged = hear; }
+
+SDL_Surface* VideoMode::toggle() {
     SDL_Surface* screen = SDL_GetVideoSurface();
     if (screen == NULL) {
-        return false;
+        return NULL;
     }
     // Whatever the display showed is gone or moved: the record of painted areas says nothing
     // about the new picture, so the next frame is painted and sent whole.
     Screen::invalidate();
     if (SDL_WM_ToggleFullScreen(screen)) {
-        return true;
+        return screen;
     }
     // The runtime cannot switch in place: set the other mode. The objects of the level keep the
     // screen's address, which SDL 1.2 keeps across modes of the same size and depth.
@@ -92,22 +101,22 @@ bool VideoMode::toggle() {
                      flags ? "a window" : "full screen", SDL_GetError());
         switched = SDL_SetVideoMode(w, h, bpp, flags);
     }
-    if (switched != NULL) {
-        mainScreen = switched;
-    }
     std::copy(held.begin(), held.end(), SDL_GetKeyState(NULL));
 #ifndef __EMSCRIPTEN__
     SDL_SetModState(mod); // the browser's SDL has none: its modifiers follow the page's keys
 #else
     (void)mod;
 #endif
-    return switched != NULL && (switched->flags & SDL_FULLSCREEN) != flags;
+    return switched;
 }
 
 int VideoMode::pollEvent(SDL_Event* event) {
     while (SDL_PollEvent(event)) {
         if (isToggle(*event)) {
-            toggle();
+            SDL_Surface* screen = toggle();
+            if (screen != NULL && screenChanged != nullptr) {
+                screenChanged(screen);
+            }
         } else if (!Gamepad::translate(*event)) {
             return 1;
         }

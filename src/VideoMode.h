@@ -17,8 +17,13 @@ public:
     // Alt+Enter or F11 pressed.
     static bool isToggle(const SDL_Event& event);
     // Full screen to window or back, keeping the game as it is; the next frame is painted and
-    // shown in full. False, with the mode left as it was, when the other mode cannot be set.
-    static bool toggle();
+    // shown in full. Returns the screen now shown: the other mode's, or where that cannot be set
+    // the mode it was in (null only when there is no screen left at all).
+    static SDL_Surface* toggle();
+    // Whoever keeps the screen's address hears here of the screen after a switch (SDL 1.2 keeps
+    // the address across modes of one size, but nothing promises it).
+    typedef void (*ScreenChanged)(SDL_Surface* screen);
+    static void onScreenChanged(ScreenChanged hear);
     // SDL_PollEvent as the game reads the outside world: the switch taken out and done (it
     // changes nothing the game decides, so neither the game nor a recording sees it), and the
     // gamepad's events turned into the keyboard and mouse input they stand for.

@@ -5,6 +5,7 @@
 #include "Game.h"
 #include "LaunchFolder.h"
 #include "Level1.h"
+#include "QuitSignal.h"
 #include "Replay.h"
 
 // The whole game runs inside the Game constructor.
@@ -13,7 +14,7 @@ int main(int argc, char** args) {
     // runs before main (the dynamic loader, the libraries' constructors, the C++ runtime's set-up
     // of globals) is not the game's: a signal in that moment, a millisecond or so, still has its
     // default action and ends the process with 128 + its number.
-    Game::catchQuitSignals();
+    QuitSignal::catchSignals();
     CommandLine options = CommandLine::parse(argc, args);
     switch (options.action) {
     case CommandLine::HELP:
@@ -32,10 +33,10 @@ int main(int argc, char** args) {
     }
     Level1::chosenFPS = options.fps;
     if (!options.record.empty()) {
-        options.record = LaunchFolder::resolve(options.record.c_str());
+        options.record = LaunchFolder::resolve(options.record);
     }
     if (!options.replay.empty()) {
-        options.replay = LaunchFolder::resolve(options.replay.c_str());
+        options.replay = LaunchFolder::resolve(options.replay);
     }
     if (options.action == CommandLine::REPLAY && options.headless) {
         // Played as fast as it goes, with nothing shown and nothing heard.

@@ -3,6 +3,7 @@
 #include "FrameClock.h"
 #include "Globals.h"
 #include "Level1.h"
+#include "QuitSignal.h"
 #include "Screen.h"
 
 mainMenu::mainMenu(ImageLoader* imageHandler1, SDL_Surface* screen) {
@@ -52,7 +53,7 @@ void mainMenu::startMenu() {
         while (SDL_PollEvent(&event)) {
             SDL_GetMouseState(&mouseX, &mouseY);
             if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT &&
-                insideStartButton(mouseX, mouseY) && !quitSignal) {
+                insideStartButton(mouseX, mouseY) && !QuitSignal::arrived()) {
                 levels.push_back(new Level1(imageHandler, mainScreen));
                 quit = true;
             } else if (event.type == SDL_QUIT) {

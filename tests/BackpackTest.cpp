@@ -30,19 +30,12 @@ struct MysteryItem : Item {
 };
 
 // A player at its starting place (view 540, 600), its backpack and a HUD that collects messages.
-class BackpackTest : public ::testing::Test {
+class BackpackTest : public PlayerFixture {
 protected:
+    BackpackTest() : PlayerFixture(true) {}
     void SetUp() override {
-        resetGameGlobals();
-        collisionDetection = &service;
-        p = player = new Player(imageHandler, mainScreen, &service);
-        h = hud = new HUD(imageHandler, mainScreen, p);
+        PlayerFixture::SetUp();
         bag = p->backpack;
-    }
-    void TearDown() override {
-        delete h;
-        delete p;
-        resetGameGlobals();
     }
     // Walks the item under the player as the level does: touched, offered, destroyed if taken.
     void touch(Item* item) {
@@ -54,9 +47,6 @@ protected:
         return h->texts.empty() ? "" : h->texts.top()->displayString.str();
     }
 
-    Collision service;
-    Player* p = nullptr;
-    HUD* h = nullptr;
     Backpack* bag = nullptr;
 };
 

@@ -50,13 +50,13 @@ void expectPaintedAt(SDL_Surface* picture, int x, int y) {
     EXPECT_EQ(0, differing) << "pixels differing from the expected picture at " << x << "," << y;
 }
 
-class HudTest : public ::testing::Test {
+class HudTest : public PlayerFixture {
 protected:
+    HudTest() : PlayerFixture(true) {}
     void SetUp() override {
-        resetGameGlobals();
-        collisionDetection = &collision;
-        player = owner = new Player(imageHandler, mainScreen, &collision);
-        hud = display = new HUD(imageHandler, mainScreen, owner);
+        PlayerFixture::SetUp();
+        owner = p;
+        display = h;
         // Our own pictures, so the placement can be read without depending on the art.
         SDL_FreeSurface(display->healthBar);
         display->healthBar = swatch(1, 3, 0xFF00FF);
@@ -64,12 +64,6 @@ protected:
         display->gold = swatch(20, 20, 0xFFD700);
         fillScreen(BACKGROUND);
     }
-    void TearDown() override {
-        delete display;
-        delete owner;
-        resetGameGlobals();
-    }
-    Collision collision;
     Player* owner = nullptr;
     HUD* display = nullptr;
     TTF_Font* font = nullptr;

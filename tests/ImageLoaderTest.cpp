@@ -11,6 +11,7 @@
 #include "FastPaths.h"
 #include "Game.h"
 #include "ImageLoader.h"
+#include "PresentationPath.h"
 #include "Screen.h"
 #include "support/TestSupport.h"
 
@@ -169,7 +170,7 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
         ASSERT_TRUE(sprite != NULL) << name;
         // SDL2 under sdl12-compat rounds its blend differently; FastDrawing's own check then
         // leaves blending to SDL, and the bytes below must match all the same.
-        if (SDL_Linked_Version()->patch < 50) {
+        if (!PresentationPath::onSdl12Compat()) {
             EXPECT_TRUE(FastDrawing::blendsDirectly(sprite, mainScreen)) << name;
         }
         for (auto& spot : spots) {

@@ -18,6 +18,7 @@
 #include "HUD.h"
 #include "ParticleEngine.h"
 #include "Player.h"
+#include "QuitSignal.h"
 #include "SlowZombie.h"
 #include "Uzi.h"
 #include "UziItem.h"
@@ -142,11 +143,11 @@ TEST_F(LevelLoop, MouseButtonsFireQuitAndStopContinuousFire) {
     EXPECT_TRUE(hud->backpackOpen);
 
     // A right click ends the level only after the current pass has been drawn.
-    int frames = level->frameClock.frameCount;
+    int frames = level->rateCaption.frameCount;
     pushMouseButton(SDL_BUTTON_RIGHT, true);
     runPasses(1);
     EXPECT_TRUE(level->quit);
-    EXPECT_EQ(frames + 1, level->frameClock.frameCount);
+    EXPECT_EQ(frames + 1, level->rateCaption.frameCount);
     player->weapon = NULL;
 }
 
@@ -159,9 +160,9 @@ TEST_F(LevelLoop, CloseEventEndsTheLevel) {
 TEST_F(LevelLoop, ANotedSignalEndsTheLevelAfterThePass) {
     runPasses(1);
     EXPECT_FALSE(level->quit);
-    quitSignal = SIGHUP;
+    QuitSignal::note(SIGHUP);
     runPasses(1);
-    quitSignal = 0;
+    QuitSignal::note(0);
     EXPECT_TRUE(level->quit);
 }
 
@@ -395,13 +396,13 @@ TEST_F(LevelLoop, CaptionShowsTheMeanRateAboutOnceASecond) {
 // their ranges; the caption goes on showing the mean rate since they started again.
 TEST_F(LevelLoop, CaptionKeepsAMeanRateWhenItsCountersReachTheirLimits) {
     char* title = nullptr;
-    level->frameClock.frameCount = INT_MAX - 3;
+    level->rateCaption.frameCount = INT_MAX - 3;
     runPasses(10);      // the count starts again in the fourth of these
     runPasses(1, 1001); // 8 passes in 1007 ms since then
     SDL_WM_GetCaption(&title, nullptr);
     EXPECT_STREQ("FPS = 7.94439", title);
 
-    level->frameClock.rateTimer.startingTime = FakeClock::ticks + 1 - INT_MAX;
+    level->rateCaption.rateTimer.startingTime = FakeClock::ticks + 1 - INT_MAX;
     runPasses(5);       // the clock reads INT_MAX ms in the first of these and starts again
     runPasses(1, 1001); // 6 passes in 1005 ms
     SDL_WM_GetCaption(&title, nullptr);
@@ -561,7 +562,7 @@ Pace measurePace(const Presentation& how) {
     pace[ZOMBIE] = path * 1000 / zombieTime;
     endLevel(level);
 
-    Level1::chosenFPS = 6000;
+    Level1::chosenFPS = FrameClock::MOST_FPS;
     FrameClock::setSleep(nullptr);
     return pace;
 }

@@ -18,27 +18,22 @@ using namespace testsupport;
 namespace {
 
 // A player on its own at (540, 600), driven frame by frame as the level does.
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public PlayerFixture {
 protected:
     void SetUp() override {
-        resetGameGlobals();
         releaseAllKeys();
         moveMouse(540, 360);
-        collisionDetection = &service;
-        p = player = new Player(imageHandler, mainScreen, &service);
+        PlayerFixture::SetUp();
     }
     void TearDown() override {
         releaseAllKeys();
-        delete p;
-        resetGameGlobals();
+        PlayerFixture::TearDown();
     }
     void frame(Uint32 ms) {
         FakeClock::advance(ms);
         service.setUnits(units);
         p->move();
     }
-    Collision service;
-    Player* p = nullptr;
     std::stack<Unit*> units;
 };
 

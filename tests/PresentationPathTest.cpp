@@ -28,7 +28,7 @@ void setOrUnset(const char* name, const char* value) {
 // Only sdl12-compat, and only when the player named neither half of the pair, gets the software
 // path; the suite runs on both runtimes, so both answers are checked.
 TEST(PresentationPath, SoftwarePairOnlyOnCompatAndNeverOverThePlayersChoice) {
-    const bool compat = SDL_Linked_Version()->patch >= 50;
+    const bool compat = PresentationPath::onSdl12Compat();
     struct Case {
         const char* driver;
         const char* acceleration;
@@ -57,7 +57,7 @@ TEST(PresentationPath, SoftwarePairOnlyOnCompatAndNeverOverThePlayersChoice) {
 // one, in the screen's format), never where the player turned it off; areas alone are sent only
 // after a whole frame went through it, never after one shown by SDL_Flip.
 TEST(PresentationPath, DirectCopyOnlyOnCompatsFramebufferAndAreasOnlyAfterAWholeFrame) {
-    const bool compat = SDL_Linked_Version()->patch >= 50;
+    const bool compat = PresentationPath::onSdl12Compat();
     const std::string saved = variable(PresentationPath::DIRECT_COPY);
     struct Case {
         const char* setting;
@@ -79,7 +79,7 @@ TEST(PresentationPath, DirectCopyOnlyOnCompatsFramebufferAndAreasOnlyAfterAWhole
 // Each look at the window is several SDL2 calls: the level's frames look once per frame shown,
 // whatever the frame sends, and never for the catch-up passes that are not shown.
 TEST(PresentationPath, OneLookAtTheWindowPerFrameShown) {
-    const bool compat = SDL_Linked_Version()->patch >= 50;
+    const bool compat = PresentationPath::onSdl12Compat();
     const std::string saved = variable(PresentationPath::DIRECT_COPY);
     for (const char* setting : {(const char*)NULL, "0"}) {
         SCOPED_TRACE(setting ? setting : "(unset)");

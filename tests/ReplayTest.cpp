@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -24,9 +25,11 @@
 #include "HUD.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
+#include "Playback.h"
 #include "Player.h"
+#include "PresentationPath.h"
+#include "Recorder.h"
 #include "Recording.h"
-#include "Replay.h"
 #include "support/TestSupport.h"
 
 using testsupport::FakeClock;
@@ -72,6 +75,48 @@ SDL_Event motionEvent(Uint16 x, Uint16 y, Sint16 xrel, Sint16 yrel) {
     return e;
 }
 
+void putChunk(char tag, const Recording::Pass& pass, std::vector<Uint8>* out) {
+    std::vector<Uint8> payload;
+    pass.encode(&payload);
+    Recording::encodeChunk(tag, payload, out);
+}
+
+// A recording read to its end by the one reader, as a playback reads it.
+struct Parsed {
+    bool ok = false;
+    std::string error; // one line, when not ok
+    Recording::Header header;
+    // Where each chunk given starts ([0] the set-up, then one per whole pass) and what it holds.
+    std::vector<size_t> chunks;
+    std::vector<Recording::Pass> read;
+    bool complete = false; // the closing record was there
+    Uint64 finalState = 0, finalFrame = 0;
+    size_t passes() const { return chunks.empty() ? 0 : chunks.size() - 1; }
+};
+
+Parsed parse(const std::vector<Uint8>& bytes) {
+    Parsed p;
+    Recording::Stream stream(Recording::Stream::memory(bytes));
+    if (!stream.readHeader()) {
+        p.error = stream.error();
+        return p;
+    }
+    p.header = stream.header();
+    Recording::Stream::Next next;
+    while ((next = stream.next()) == Recording::Stream::SET_UP || next == Recording::Stream::PASS) {
+        p.chunks.push_back(static_cast<size_t>(stream.chunkOffset()));
+        p.read.push_back(stream.pass());
+    }
+    p.ok = next != Recording::Stream::BAD;
+    p.error = p.ok ? "" : stream.error();
+    p.complete = next == Recording::Stream::END;
+    if (p.complete) {
+        p.finalState = stream.finalState();
+        p.finalFrame = stream.finalFrame();
+    }
+    return p;
+}
+
 // A recording built straight from the format, every kind of field in it.
 Recording::Pass samplePass(int i) {
     Recording::Pass p;
@@ -99,9 +144,9 @@ std::vector<Uint8> sampleRecording(int passes, bool closed) {
     header.dataChecksum = 0x0123456789abcdefull;
     header.seed = 77;
     Recording::encodeHeader(header, &out);
-    Recording::encodeChunk('S', samplePass(0), &out);
+    putChunk('S', samplePass(0), &out);
     for (int i = 1; i <= passes; i++) {
-        Recording::encodeChunk('P', samplePass(i), &out);
+        putChunk('P', samplePass(i), &out);
     }
     if (closed) {
         Recording::encodeEnd(static_cast<Uint32>(passes), 11, 22, &out);
@@ -134,10 +179,10 @@ void expectSamePass(const Recording::Pass& want, const Recording::Pass& got, int
     }
 }
 
-// The checks every input must pass, whatever its bytes: one line of error, or chunks that all
-// decode and are no more than the bytes can hold.
+// The checks every input must pass, whatever its bytes: one line of error, or chunks, each read
+// whole, that are no more than the bytes can hold.
 void checkParse(const std::vector<Uint8>& bytes, const char* what, long input, long* accepted) {
-    Recording::Parsed p = Recording::parse(bytes);
+    Parsed p = parse(bytes);
     if (!p.ok) {
         ASSERT_FALSE(p.error.empty()) << what << " input " << input;
         ASSERT_EQ(std::string::npos, p.error.find('\n')) << what << " input " << input;
@@ -145,19 +190,15 @@ void checkParse(const std::vector<Uint8>& bytes, const char* what, long input, l
     }
     ASSERT_TRUE(p.error.empty());
     ASSERT_LE(p.chunks.size() * 3, bytes.size()) << what << " input " << input;
+    ASSERT_EQ(p.chunks.size(), p.read.size());
     ++*accepted;
-    Recording::Pass pass;
-    for (size_t i = 0; i < p.chunks.size(); i++) {
-        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass))
-            << what << " input " << input << " chunk " << i;
-    }
 }
 
 } // namespace
 
 TEST(ReplayFormat, WhatIsWrittenIsReadBackFieldForField) {
     std::vector<Uint8> bytes = sampleRecording(5, true);
-    Recording::Parsed p = Recording::parse(bytes);
+    Parsed p = parse(bytes);
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_TRUE(p.complete);
     EXPECT_EQ(5u, p.passes());
@@ -166,10 +207,9 @@ TEST(ReplayFormat, WhatIsWrittenIsReadBackFieldForField) {
     EXPECT_EQ(77u, p.header.seed);
     EXPECT_EQ(11u, p.finalState);
     EXPECT_EQ(22u, p.finalFrame);
-    Recording::Pass pass;
-    for (size_t i = 0; i < p.chunks.size(); i++) {
-        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass));
-        expectSamePass(samplePass(static_cast<int>(i)), pass, static_cast<int>(i));
+    ASSERT_EQ(6u, p.read.size());
+    for (size_t i = 0; i < p.read.size(); i++) {
+        expectSamePass(samplePass(static_cast<int>(i)), p.read[i], static_cast<int>(i));
     }
 }
 
@@ -177,12 +217,12 @@ TEST(ReplayFormat, WhatIsWrittenIsReadBackFieldForField) {
 // there, the file is not complete, and nothing is an error once the header is whole.
 TEST(ReplayFormat, ACutAtAnyByteKeepsTheWholePassesBeforeIt) {
     std::vector<Uint8> full = sampleRecording(6, true);
-    Recording::Parsed whole = Recording::parse(full);
+    Parsed whole = parse(full);
     ASSERT_TRUE(whole.ok);
     size_t headerEnd = whole.chunks[0];
     for (size_t cut = 0; cut < full.size(); cut++) {
         std::vector<Uint8> bytes(full.begin(), full.begin() + cut);
-        Recording::Parsed p = Recording::parse(bytes);
+        Parsed p = parse(bytes);
         if (cut < headerEnd) {
             EXPECT_FALSE(p.ok) << "cut at " << cut;
             continue;
@@ -201,7 +241,7 @@ TEST(ReplayFormat, ACutAtAnyByteKeepsTheWholePassesBeforeIt) {
 
 TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
     std::vector<Uint8> good = sampleRecording(3, true);
-    Recording::Parsed p = Recording::parse(good);
+    Parsed p = parse(good);
     ASSERT_TRUE(p.ok);
     size_t setUp = p.chunks[0];
     // The set-up chunk: tag, one-byte length, then the clock run count.
@@ -239,7 +279,7 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
     for (const Case& c : cases) {
         std::vector<Uint8> bytes = good;
         c.damage(bytes);
-        Recording::Parsed bad = Recording::parse(bytes);
+        Parsed bad = parse(bytes);
         EXPECT_FALSE(bad.ok) << c.name;
         EXPECT_NE(std::string::npos, bad.error.find(c.expected))
             << c.name << ": got \"" << bad.error << "\"";
@@ -274,11 +314,11 @@ TEST(ReplayFormat, DamagedRecordingsAreRefusedWithOneClearLine) {
         std::vector<Uint8> bytes;
         Recording::Header header;
         Recording::encodeHeader(header, &bytes);
-        Recording::encodeChunk('S', samplePass(0), &bytes);
+        putChunk('S', samplePass(0), &bytes);
         Recording::Pass pass = samplePass(1);
         c.damage(pass);
-        Recording::encodeChunk('P', pass, &bytes);
-        Recording::Parsed bad = Recording::parse(bytes);
+        putChunk('P', pass, &bytes);
+        Parsed bad = parse(bytes);
         EXPECT_FALSE(bad.ok) << c.name;
         EXPECT_EQ(0u, bad.error.find("pass 1: ")) << c.name << ": got \"" << bad.error << "\"";
         EXPECT_NE(std::string::npos, bad.error.find(c.expected))
@@ -304,31 +344,29 @@ long residentBytes() {
 TEST(ReplayFormat, ARepeatedPassIsTheOneBeforeIt) {
     std::vector<Uint8> bytes;
     Recording::encodeHeader(Recording::Header(), &bytes);
-    Recording::encodeChunk('S', samplePass(0), &bytes);
-    Recording::encodeChunk('P', samplePass(1), &bytes);
+    putChunk('S', samplePass(0), &bytes);
+    putChunk('P', samplePass(1), &bytes);
     Recording::encodeRepeat(&bytes);
     Recording::encodeRepeat(&bytes);
-    Recording::encodeChunk('P', samplePass(2), &bytes);
+    putChunk('P', samplePass(2), &bytes);
     Recording::encodeEnd(4, 1, 2, &bytes);
-    Recording::Parsed p = Recording::parse(bytes);
+    Parsed p = parse(bytes);
     ASSERT_TRUE(p.ok) << p.error;
     ASSERT_TRUE(p.complete);
     ASSERT_EQ(4u, p.passes());
     const int want[] = {0, 1, 1, 1, 2};
-    Recording::Pass pass;
     for (int i = 0; i < 5; i++) {
-        ASSERT_TRUE(Recording::decodeChunk(bytes, p.chunks[i], &pass));
-        expectSamePass(samplePass(want[i]), pass, i);
+        expectSamePass(samplePass(want[i]), p.read[i], i);
     }
 
     std::vector<Uint8> formatOne = bytes;
     formatOne[8] = 1;
-    EXPECT_NE(std::string::npos, Recording::parse(formatOne).error.find("unknown record type 82"));
+    EXPECT_NE(std::string::npos, parse(formatOne).error.find("unknown record type 82"));
     std::vector<Uint8> first;
     Recording::encodeHeader(Recording::Header(), &first);
-    Recording::encodeChunk('S', samplePass(0), &first);
+    putChunk('S', samplePass(0), &first);
     Recording::encodeRepeat(&first);
-    EXPECT_NE(std::string::npos, Recording::parse(first).error.find("before any pass"));
+    EXPECT_NE(std::string::npos, parse(first).error.find("before any pass"));
 }
 
 // Three hours of an uncapped game on classic SDL, about 16 passes a millisecond (2.4 GB in
@@ -344,7 +382,7 @@ TEST(ReplayFormat, AThreeHourGameIsReadInBoundedMemory) {
     const Uint64 total = static_cast<Uint64>(millis) * perMilli;
     std::vector<Uint8> pending;
     Recording::encodeHeader(Recording::Header(), &pending);
-    Recording::encodeChunk('S', samplePass(0), &pending);
+    putChunk('S', samplePass(0), &pending);
     size_t pendingAt = 0;
     Uint32 milli = 0;
     bool ended = false;
@@ -363,8 +401,8 @@ TEST(ReplayFormat, AThreeHourGameIsReadInBoundedMemory) {
                     // One pass sees the clock tick, the rest of the millisecond repeat it.
                     pass.clock[0].value = milli;
                     payload.clear();
-                    Recording::encodePayload(pass, &payload);
-                    Recording::encodeChunkBytes('P', payload, &pending);
+                    pass.encode(&payload);
+                    Recording::encodeChunk('P', payload, &pending);
                     for (Uint32 k = 1; k < perMilli; k++) {
                         Recording::encodeRepeat(&pending);
                     }
@@ -415,11 +453,11 @@ TEST(ReplayFormat, FuzzedRecordingsNeverCrashHangOrOverreach) {
     std::vector<Uint8> seedFile = readBytes(GAME_DATA_DIR "/../tests/replays/backpack.dacrec");
     ASSERT_GT(seedFile.size(), 1000u) << "the committed recording is missing";
     // A short real one keeps each input cheap: its header and first passes, closed again.
-    Recording::Parsed real = Recording::parse(seedFile);
+    Parsed real = parse(seedFile);
     ASSERT_TRUE(real.ok) << real.error;
     std::vector<Uint8> shortReal(seedFile.begin(), seedFile.begin() + real.chunks[40]);
     Recording::encodeEnd(39, 1, 2, &shortReal);
-    ASSERT_TRUE(Recording::parse(shortReal).complete);
+    ASSERT_TRUE(parse(shortReal).complete);
     std::vector<std::vector<Uint8>> seeds = {shortReal, sampleRecording(4, true),
                                              sampleRecording(2, false)};
 
@@ -500,11 +538,33 @@ protected:
     }
     void TearDown() override {
         SDL_ShowCursor(SDL_ENABLE);
-        Replay::stop();
+        stop();
         std::remove(path.c_str());
         testsupport::releaseAllKeys();
         testsupport::drainEvents();
         testsupport::resetGameGlobals();
+    }
+
+    // A new recording into path, or a new playback of bytes; either ends the one before.
+    ::testing::AssertionResult record(Timer::Clock clock) {
+        stop();
+        recorder.reset(new Recorder());
+        if (recorder->start(path, clock)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << recorder->error();
+    }
+    ::testing::AssertionResult replay(const std::vector<Uint8>& bytes, bool checkData = true) {
+        stop();
+        playback.reset(new Playback());
+        if (playback->start(Recording::Stream::memory(bytes), checkData, FakeClock::read)) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << playback->error();
+    }
+    void stop() {
+        recorder.reset();
+        playback.reset();
     }
 
     // Runs a fresh level to its end; before each pass, script(pass) may drive input and the
@@ -521,13 +581,14 @@ protected:
         level->setUpWorld();
         for (int i = 0; !level->quit && i < 20000; i++) {
             script(i);
-            size_t before = Replay::passesPlayed();
+            size_t before = playback ? playback->passesPlayed() : 0;
             if (framed) {
                 level->runFrame(); // the script runs once a frame, not once a pass
             } else {
                 level->runPass();
             }
-            if (level->quit && Replay::replayEnded() && Replay::passesPlayed() == before) {
+            if (level->quit && playback && playback->ended() &&
+                playback->passesPlayed() == before) {
                 break; // the recording ran out before this pass
             }
             passes.push_back({checksums ? Checksum::frame(mainScreen) : 0,
@@ -630,6 +691,8 @@ protected:
     }
 
     std::string path;
+    std::unique_ptr<Recorder> recorder;
+    std::unique_ptr<Playback> playback;
 };
 
 TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
@@ -643,9 +706,9 @@ TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
     ASSERT_GT(mostProjectiles, 20) << "the script never got the weapons firing";
 
     FakeClock::set(50000);
-    ASSERT_TRUE(Replay::startRecording(path, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(record(FakeClock::read));
     std::vector<Pass> recorded = play(weaponsScript);
-    Replay::stop();
+    stop();
     ASSERT_EQ(plain.size(), recorded.size());
     for (size_t i = 0; i < plain.size(); i++) {
         ASSERT_EQ(plain[i].frame, recorded[i].frame) << "recording changed pass " << i + 1;
@@ -653,7 +716,7 @@ TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
     }
 
     std::vector<Uint8> bytes = readBytes(path);
-    Recording::Parsed parsed = Recording::parse(bytes);
+    Parsed parsed = parse(bytes);
     ASSERT_TRUE(parsed.ok) << parsed.error;
     ASSERT_TRUE(parsed.complete);
     EXPECT_EQ(plain.size(), parsed.passes());
@@ -662,28 +725,28 @@ TEST_F(ReplayLevel, APlaybackRepeatsEveryPassOfTheRecordedGame) {
 
     // Played back with a clock that runs quite differently, and no input at all.
     FakeClock::set(7);
-    ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(replay(bytes));
     std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
-    EXPECT_TRUE(Replay::replayEnded());
-    EXPECT_FALSE(Replay::replayCutShort());
+    EXPECT_TRUE(playback->ended());
+    EXPECT_FALSE(playback->cutShort());
     ASSERT_EQ(plain.size(), replayed.size());
     for (size_t i = 0; i < plain.size(); i++) {
         ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
         ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
     }
-    EXPECT_EQ(parsed.finalState, Replay::finalStateChecksum());
-    EXPECT_EQ(parsed.finalFrame, Replay::finalFrameChecksum());
-    Replay::stop();
+    EXPECT_EQ(parsed.finalState, playback->finalState());
+    EXPECT_EQ(parsed.finalFrame, playback->finalFrame());
+    stop();
 
     // Cut in the middle of pass 401: 400 passes play as recorded, then the level stops.
     std::vector<Uint8> cut(bytes.begin(), bytes.begin() + parsed.chunks[401] + 3);
-    ASSERT_TRUE(Replay::startReplay(cut, true, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(replay(cut));
     std::vector<Pass> partial = play([](int) {});
-    EXPECT_TRUE(Replay::replayCutShort());
-    EXPECT_EQ(400u, Replay::passesPlayed());
+    EXPECT_TRUE(playback->cutShort());
+    EXPECT_EQ(400u, playback->passesPlayed());
     ASSERT_EQ(400u, partial.size());
     EXPECT_EQ(plain[399].state, partial.back().state);
-    EXPECT_EQ(plain[399].frame, Replay::finalFrameChecksum());
+    EXPECT_EQ(plain[399].frame, playback->finalFrame());
 }
 
 void sleepOnScriptedClock(Uint32 ms) { testsupport::FakeClock::advance(ms); }
@@ -702,11 +765,11 @@ TEST_F(ReplayLevel, AGamepadGameIsRecordedAndPlayedBackExactly) {
     ASSERT_GT(mostProjectiles, 20) << "the pad never got the weapons firing";
 
     FakeClock::set(50000);
-    ASSERT_TRUE(Replay::startRecording(path, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(record(FakeClock::read));
     std::vector<Pass> recorded = play(gamepadScript);
-    Replay::stop();
+    stop();
     FakeClock::set(7);
-    ASSERT_TRUE(Replay::startReplay(readBytes(path), true, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(replay(readBytes(path)));
     std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
     ASSERT_EQ(plain.size(), recorded.size());
     ASSERT_EQ(plain.size(), replayed.size());
@@ -721,7 +784,7 @@ TEST_F(ReplayLevel, AGameRecordedAtSixtyFramesASecondPlaysBackExactly) {
     FakeClock::set(50000);
     Level1::chosenFPS = 60;
     FrameClock::setSleep(sleepOnScriptedClock);
-    ASSERT_TRUE(Replay::startRecording(path, nullptr)) << Replay::error();
+    ASSERT_TRUE(record(nullptr));
     std::vector<Pass> frames = play(
         [](int frame) {
             if (frame == 60) {
@@ -731,31 +794,31 @@ TEST_F(ReplayLevel, AGameRecordedAtSixtyFramesASecondPlaysBackExactly) {
             }
         },
         nullptr, true, true);
-    Replay::stop();
-    Level1::chosenFPS = 6000;
+    stop();
+    Level1::chosenFPS = FrameClock::MOST_FPS;
     FrameClock::setSleep(nullptr);
 
     std::vector<Uint8> bytes = readBytes(path);
-    Recording::Parsed parsed = Recording::parse(bytes);
+    Parsed parsed = parse(bytes);
     ASSERT_TRUE(parsed.ok && parsed.complete) << parsed.error;
     EXPECT_EQ(61u, frames.size());
     EXPECT_GT(parsed.passes(), 61u * 15) << "frames 16 ms apart or more catch up in 1 ms passes";
     EXPECT_EQ(frames.back().state, parsed.finalState);
 
     FakeClock::set(7);
-    ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+    ASSERT_TRUE(replay(bytes));
     std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
-    EXPECT_FALSE(Replay::replayCutShort());
+    EXPECT_FALSE(playback->cutShort());
     EXPECT_EQ(parsed.passes(), replayed.size());
-    EXPECT_EQ(parsed.finalState, Replay::finalStateChecksum());
-    EXPECT_EQ(parsed.finalFrame, Replay::finalFrameChecksum());
+    EXPECT_EQ(parsed.finalState, playback->finalState());
+    EXPECT_EQ(parsed.finalFrame, playback->finalFrame());
 }
 
 // Accepted mutants of a real recording (odd clocks, events, keys and pointer readings, each
 // within its limits) are played through the real level: it runs to the end of the file.
 TEST_F(ReplayLevel, OddButValidRecordingsPlayThroughTheRealLevel) {
     std::vector<Uint8> seedFile = readBytes(GAME_DATA_DIR "/../tests/replays/weapons.dacrec");
-    Recording::Parsed real = Recording::parse(seedFile);
+    Parsed real = parse(seedFile);
     ASSERT_TRUE(real.ok) << real.error;
     ASSERT_GT(real.passes(), 30u);
     std::vector<Uint8> head(seedFile.begin(), seedFile.begin() + real.chunks[30]);
@@ -767,14 +830,14 @@ TEST_F(ReplayLevel, OddButValidRecordingsPlayThroughTheRealLevel) {
             size_t at = real.chunks[0] + rng() % (bytes.size() - real.chunks[0]);
             bytes[at] ^= static_cast<Uint8>(1u << (rng() % 8));
         }
-        if (!Replay::startReplay(bytes, false, FakeClock::read)) {
+        if (!replay(bytes, false)) {
             continue;
         }
-        Recording::Parsed parsed = Recording::parse(bytes);
+        Parsed parsed = parse(bytes);
         std::vector<Pass> passes = play([](int) { FakeClock::advance(3); }, nullptr, false);
         EXPECT_LE(passes.size(), parsed.passes());
-        EXPECT_TRUE(Replay::replayEnded());
-        Replay::stop();
+        EXPECT_TRUE(playback->ended());
+        stop();
         played++;
     }
     EXPECT_EQ(25, played);
@@ -810,16 +873,16 @@ TEST_F(ReplayLevel, TheCommittedRecordingsShowWhatTheyWereMadeFor) {
         SCOPED_TRACE(name);
         std::vector<Uint8> bytes =
             readBytes(std::string(GAME_DATA_DIR "/../tests/replays/") + name + ".dacrec");
-        ASSERT_TRUE(Replay::startReplay(bytes, true, FakeClock::read)) << Replay::error();
+        ASSERT_TRUE(replay(bytes));
         play([](int) {}, watch(&seen[name]), false);
-        EXPECT_TRUE(Replay::replayEnded());
-        EXPECT_FALSE(Replay::replayCutShort());
-        EXPECT_EQ(Replay::recordedStateChecksum(), Replay::finalStateChecksum());
+        EXPECT_TRUE(playback->ended());
+        EXPECT_FALSE(playback->cutShort());
+        EXPECT_EQ(playback->recordedState(), playback->finalState());
         // Recorded on classic SDL; SDL2 under sdl12-compat rounds blended pixels differently.
-        if (SDL_Linked_Version()->patch < 50) {
-            EXPECT_EQ(Replay::recordedFrameChecksum(), Replay::finalFrameChecksum());
+        if (!PresentationPath::onSdl12Compat()) {
+            EXPECT_EQ(playback->recordedFrame(), playback->finalFrame());
         }
-        Replay::stop();
+        stop();
     }
     EXPECT_GT(seen["walk"].furthest, 400);
     EXPECT_EQ(3, seen["weapons"].weapons);

@@ -15,19 +15,13 @@ namespace {
 
 using Shot = StillProjectile;
 
-class ZombieTest : public ::testing::Test {
+class ZombieTest : public PlayerFixture {
 protected:
-    void SetUp() override {
-        resetGameGlobals();
-        collisionDetection = &service;
-        p = player = new Player(imageHandler, mainScreen, &service);
-    }
     void TearDown() override {
         for (SlowZombie* z : made) {
             delete z;
         }
-        delete p;
-        resetGameGlobals();
+        PlayerFixture::TearDown();
     }
     SlowZombie* zombie(int x, int y) {
         made.push_back(new SlowZombie(x, y));
@@ -53,8 +47,6 @@ protected:
         service.setProjectiles(q);
     }
 
-    Collision service;
-    Player* p = nullptr;
     std::vector<SlowZombie*> made;
 };
 

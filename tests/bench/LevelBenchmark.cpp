@@ -50,7 +50,7 @@
 #include "ParticleEngine.h"
 #include "Player.h"
 #include "PresentationPath.h"
-#include "Replay.h"
+#include "Recorder.h"
 #include "Screen.h"
 #include "Uzi.h"
 #include "support/TestSupport.h"
@@ -731,8 +731,9 @@ int main(int argc, char** argv) {
            runtime->patch, PresentationPath::describe(mainScreen).c_str(),
            chosen ? " (the game's choice)" : "");
     srand(1);
-    if (record != nullptr && !Replay::startRecording(record, FakeClock::read)) {
-        fprintf(stderr, "%s\n", Replay::error().c_str());
+    Recorder recorder;
+    if (record != nullptr && !recorder.start(record, FakeClock::read)) {
+        fprintf(stderr, "%s\n", recorder.error().c_str());
         return 1;
     }
 
@@ -801,7 +802,7 @@ int main(int argc, char** argv) {
         // After the peak is read: the copies' buffers would raise it.
         printMemcpyBandwidth();
     }
-    Replay::stop();
+    recorder.stop();
     testsupport::stopSdl();
     stopXServer();
     if (!frameBufferDir.empty()) {

@@ -116,9 +116,9 @@ walk_to() {
     fail "after six walks the player stands at world $axis $pos, wanted $lo..$hi"
 }
 
-# wait_for SECONDS CHECK...: takes screenshots until CHECK (a command that sets $why) succeeds.
+# shoot_until SECONDS CHECK...: takes screenshots until CHECK (a command that sets $why) succeeds.
 why=""
-wait_for() {
+shoot_until() {
     local limit=$(($(now_ms) + $1 * 1000))
     shift
     while :; do
@@ -127,6 +127,46 @@ wait_for() {
         [ "$(now_ms)" -gt $limit ] && fail "$why"
         sleep 0.05
     done
+}
+
+# start_display WxH NAME: another Xvfb of that size, made the display from here on.
+start_display() {
+    Xvfb -displayfd 4 -screen 0 "$1x24" -nolisten tcp -noreset 4>"$work/display-$2" \
+        2>"$work/xvfb-$2.log" &
+    xvfb_pid="$xvfb_pid $!"
+    for _ in $(seq 100); do [ -s "$work/display-$2" ] && break; sleep 0.1; done
+    [ -s "$work/display-$2" ] || fail "the $1 Xvfb reported no display"
+    export DISPLAY=:$(head -n 1 "$work/display-$2")
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
+
+# start_level WHERE: starts the game and sets window to its window once the level shows.
+start_level() {
+    (cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+    game_pid=$!
+    local started=$(now_ms)
+    until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
+        kill -0 $game_pid 2>/dev/null || fail "the game ended $1 instead of reaching the level"
+        [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s $1"
+        sleep 0.1
+    done
+}
+
+# right_click_ends SECONDS WHERE: a right click must end the game within SECONDS, status 0.
+right_click_ends() {
+    clicked=$(now_ms)
+    xdotool mousedown 3
+    xdotool mouseup 3 2>/dev/null
+    while kill -0 $game_pid 2>/dev/null; do
+        [ $(($(now_ms) - clicked)) -gt $(($1 * 1000)) ] &&
+            fail "the game was still running $1 s after a right click $2"
+        sleep 0.02
+    done
+    wait $game_pid
+    local status=$?
+    game_pid=""
+    [ $status -eq 0 ] || fail "the game exited with status $status after a right click $2, expected 0"
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -188,7 +228,7 @@ for pointer in "300 200" "760 470" "540 360"; do
     set -- $pointer
     px=$1 py=$2
     xdotool mousemove $px $py
-    wait_for 10 expect_player $px $py $wx $wy
+    shoot_until 10 expect_player $px $py $wx $wy
 done
 echo "ok: the player is painted at (1080 - x, 720 - y) for three pointer positions"
 
@@ -223,7 +263,7 @@ weapon_check() {
     why="$why ($clip pixels changed, $white white)"
     below "$pic" 0.03 && below 14 "$clip" && [ "$white" -ge 15 ]
 }
-wait_for 10 weapon_check
+shoot_until 10 weapon_check
 xdotool keyup 1
 echo "ok: pistol picture at (1020,20) and clip count at (980,20)"
 
@@ -260,13 +300,13 @@ panel() {
     why="expected the backpack panel at (240,160) 600x400 (difference $d, want < 0.06)"
     below "$d" 0.06
 }
-wait_for 10 panel
+shoot_until 10 panel
 xdotool key t
 step=backpack-closed
 closed() {
     if panel; then why="the backpack panel stayed open after a second T"; return 1; fi
 }
-wait_for 10 closed
+shoot_until 10 closed
 echo "ok: T opens and closes the backpack panel"
 
 step=shot-leaves-player
@@ -337,7 +377,7 @@ potions=0 flame=0
 look_in_backpack() {
     local first second hud
     xdotool key t
-    wait_for 10 panel_open
+    shoot_until 10 panel_open
     first=$(rmse "$shot" "$size+240+160" "$work/expected-potion.png")
     second=$(rmse "$shot" "$size+340+160" "$work/expected-potion.png")
     # The weapon picture is painted over the map: laid over what is on screen there, the
@@ -354,7 +394,7 @@ look_in_backpack() {
 }
 close_backpack() {
     xdotool key t
-    wait_for 10 panel_closed
+    shoot_until 10 panel_closed
 }
 px=540 py=360
 xdotool mousemove $px $py
@@ -409,7 +449,7 @@ flames() {
     why="holding the trigger with the flamethrower: $now flame-coloured pixels, $before before"
     [ $((now - before)) -ge 300 ]
 }
-wait_for 10 flames
+shoot_until 10 flames
 xdotool mouseup 1
 xdotool keyup 3
 [ -n "$shots_out" ] && cp "$shot" "$shots_out/screenshot-flamethrower.png"
@@ -427,21 +467,11 @@ taskset -a -p -c 0 $game_pid >/dev/null && renice -n 19 -p $game_pid >/dev/null 
     while [ ! -e "$work/stop" ]; do fb_rows $row 1; done) >"$work/rows.raw" &
 sampler_pid=$!
 take before-quit
-clicked=$(now_ms)
-xdotool mousedown 3
-xdotool mouseup 3 2>/dev/null
-while kill -0 $game_pid 2>/dev/null; do
-    [ $(($(now_ms) - clicked)) -gt 5000 ] && fail "the game was still running 5 s after a right click"
-    sleep 0.02
-done
-wait $game_pid
-status=$?
-game_pid=""
+right_click_ends 5 "in the level"
 sleep 0.1
 touch "$work/stop"
 wait $sampler_pid
 sampler_pid=""
-[ $status -eq 0 ] || fail "the game exited with status $status after a right click, expected 0"
 rows=$(($(stat -c %s "$work/rows.raw") / fb_bpl))
 raw_png "$work/rows.raw" $rows "$work/rows.png"
 convert "$data/images/menuImages/background.jpg" -crop 1080x1+0+$row +repage -scale "1080x$rows!" \
@@ -466,13 +496,7 @@ if ldd "$game" | grep -q 'sdl12-compat/libSDL'; then
 else
     runtime=classic ox=420 oy=180 scale=1
 fi
-Xvfb -displayfd 4 -screen 0 1920x1080x24 -nolisten tcp -noreset 4>"$work/display-big" \
-    2>"$work/xvfb-big.log" &
-xvfb_pid="$xvfb_pid $!"
-for _ in $(seq 100); do [ -s "$work/display-big" ] && break; sleep 0.1; done
-[ -s "$work/display-big" ] || fail "the 1920x1080 Xvfb reported no display"
-export DISPLAY=:$(head -n 1 "$work/display-big")
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_display 1920x1080 big
 matchbox-window-manager -use_titlebar no >"$work/wm.log" 2>&1 &
 sampler_pid=$!
 sleep 0.5
@@ -485,14 +509,7 @@ region() { awk -v w="$1" -v h="$2" -v x="$3" -v y="$4" -v ox=$ox -v oy=$oy -v s=
 mean() { convert "$shot" -crop "$1" +repage -colorspace gray -format '%[fx:mean]' info:; }
 set -- $(to_screen 540 360)
 xdotool mousemove "$1" "$2"
-(cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
-game_pid=$!
-started=$(now_ms)
-until xdotool search --name '^FPS = ' >/dev/null 2>&1; do
-    kill -0 $game_pid 2>/dev/null || fail "the game ended before reaching the level"
-    [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s on the 1920x1080 screen"
-    sleep 0.1
-done
+start_level "on the 1920x1080 screen"
 convert "$map" -crop 1000x200+40+400 +repage \
     -resize "$(awk -v s=$scale 'BEGIN { printf "%dx%d!", 1000 * s, 200 * s }')" \
     "$work/expected-big-map.png"
@@ -520,7 +537,7 @@ big_picture() {
     inside=$(rmse "$shot" "$(region 1000 200 40 400)" "$work/expected-big-map.png")
     below "$inside" 0.12 || { why="$why (the lower map differs from the map picture by $inside)"; return 1; }
 }
-wait_for 20 big_picture
+shoot_until 20 big_picture
 echo "ok: $runtime on 1920x1080: the whole level at $(region 1080 720 0 0), black around it"
 
 step=big-screen-hud
@@ -533,7 +550,7 @@ big_hud() {
     why="$why ($white white pixels) and the red bar left of it (red minus green $bar)"
     [ "$white" -ge 15 ] && below 0.2 "$bar"
 }
-wait_for 10 big_hud
+shoot_until 10 big_hud
 echo "ok: the HUD's health number and bar where the game puts them"
 
 step=big-screen-player
@@ -555,22 +572,12 @@ for pointer in "300 200" "760 470"; do
     gx=$1 gy=$2
     set -- $(to_screen $gx $gy)
     xdotool mousemove "$1" "$2"
-    wait_for 15 big_player $gx $gy 540 600
+    shoot_until 15 big_player $gx $gy 540 600
 done
 echo "ok: the player at the pointer's mirror in the game's own coordinates, pointer mapped back"
 
 step=big-screen-quit
-xdotool mousedown 3
-xdotool mouseup 3 2>/dev/null
-clicked=$(now_ms)
-while kill -0 $game_pid 2>/dev/null; do
-    [ $(($(now_ms) - clicked)) -gt 10000 ] && fail "still running 10 s after a right click on the big screen"
-    sleep 0.1
-done
-wait $game_pid
-status=$?
-game_pid=""
-[ $status -eq 0 ] || fail "exit status $status after a right click on the big screen, expected 0"
+right_click_ends 10 "on the big screen"
 echo "ok: a right click ends the game on the big screen with status 0"
 
 # ---------------------------------------------------------------------------------------------
@@ -589,17 +596,6 @@ shown() {
             /Map State: IsViewable/ { print w "x" h }'
     done | sort -t x -k 1,1nr -k 2,2nr
 }
-# start_level WHERE: starts the game and sets window to its window once the level shows.
-start_level() {
-    (cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
-    game_pid=$!
-    local started=$(now_ms)
-    until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
-        kill -0 $game_pid 2>/dev/null || fail "the game ended $1 instead of reaching the level"
-        [ $(($(now_ms) - started)) -gt 30000 ] && fail "no level within 30 s $1"
-        sleep 0.1
-    done
-}
 start_level "under openbox"
 switched() { # full|window
     local widest own
@@ -614,14 +610,14 @@ switched() { # full|window
     fi
 }
 key=start
-wait_for 10 switched full
+shoot_until 10 switched full
 key=Alt+Enter
 xdotool key alt+Return
-wait_for 10 switched window
+shoot_until 10 switched window
 echo "ok: Alt+Enter put the level in a 1080x720 window"
 key=F11
 xdotool key F11
-wait_for 10 switched full
+shoot_until 10 switched full
 echo "ok: F11 brought the full screen back, the level going on"
 kill -TERM $game_pid
 wait $game_pid
@@ -634,13 +630,7 @@ game_pid=""
 step=small-screen
 kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
 sampler_pid=""
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset 4>"$work/display-small" \
-    2>"$work/xvfb-small.log" &
-xvfb_pid="$xvfb_pid $!"
-for _ in $(seq 100); do [ -s "$work/display-small" ] && break; sleep 0.1; done
-[ -s "$work/display-small" ] || fail "the 1024x768 Xvfb reported no display"
-export DISPLAY=:$(head -n 1 "$work/display-small")
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_display 1024x768 small
 xdotool mousemove 512 384
 start_level "on the 1024x768 screen"
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
@@ -678,15 +668,5 @@ kill -0 $game_pid 2>/dev/null || fail "the game ended after Alt+Enter: $(cat "$w
 caption=$(xdotool getwindowname "$window")
 [[ $caption =~ ^FPS\ =\ [0-9] ]] || fail "the caption is '$caption' after Alt+Enter, not the level's"
 echo "ok: after Alt+Enter the level goes on (window $before, now $(size))"
-xdotool mousedown 3
-xdotool mouseup 3 2>/dev/null
-clicked=$(now_ms)
-while kill -0 $game_pid 2>/dev/null; do
-    [ $(($(now_ms) - clicked)) -gt 10000 ] && fail "still running 10 s after a right click on the small screen"
-    sleep 0.1
-done
-wait $game_pid
-status=$?
-game_pid=""
-[ $status -eq 0 ] || fail "exit status $status after a right click on the small screen, expected 0"
+right_click_ends 10 "on the small screen"
 echo "ok: a right click ends the game on the small screen with status 0"

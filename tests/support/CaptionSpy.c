@@ -26,7 +26,8 @@ void SDL_WM_SetCaption(const char* title, const char* icon) {
 }
 
 /* With VIDEOMODE_LOG set, also records each video mode asked for: "WxHxBPP fullscreen" or
- * "WxHxBPP window". */
+ * "WxHxBPP window". With VIDEOMODE_REFUSE set, every mode is refused, as by a screen that can
+ * set none. */
 void* SDL_SetVideoMode(int width, int height, int bpp, unsigned int flags) {
     typedef void* (*SetVideoMode)(int, int, int, unsigned int);
     static SetVideoMode real = NULL;
@@ -42,6 +43,14 @@ void* SDL_SetVideoMode(int width, int height, int bpp, unsigned int flags) {
     }
     if (real == NULL) {
         real = (SetVideoMode)dlsym(RTLD_NEXT, "SDL_SetVideoMode");
+    }
+    if (getenv("VIDEOMODE_REFUSE") != NULL) {
+        typedef void (*SetError)(const char*, ...);
+        SetError setError = (SetError)dlsym(RTLD_NEXT, "SDL_SetError");
+        if (setError != NULL) {
+            setError("the test's screen refuses every mode");
+        }
+        return NULL;
     }
     return real != NULL ? real(width, height, bpp, flags) : NULL;
 }

@@ -240,6 +240,23 @@ void LevelFixture::TearDown() {
     resetGameGlobals();
 }
 
+void PlayerFixture::SetUp() {
+    resetGameGlobals();
+    collisionDetection = &service;
+    p = player = new Player(imageHandler, mainScreen, &service);
+    if (withHud) {
+        h = hud = new HUD(imageHandler, mainScreen, p);
+    }
+}
+
+void PlayerFixture::TearDown() {
+    delete h;
+    delete p;
+    h = nullptr;
+    p = nullptr;
+    resetGameGlobals();
+}
+
 void LevelFixture::runPasses(int n, Uint32 stepMs) {
     for (int i = 0; i < n; i++) {
         FakeClock::advance(stepMs);

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "Collision.h"
+#include "HUD.h"
 #include "Level1.h"
+#include "Player.h"
 #include "Projectile.h"
 #include "Unit.h"
 
@@ -85,6 +88,21 @@ protected:
     // Runs n passes, advancing the clock by stepMs before each.
     void runPasses(int n, Uint32 stepMs = 1);
     Level1* level = nullptr;
+};
+
+// A real player with a collision service of its own, and with its HUD when asked, found by the
+// world objects through the globals as in a level; nothing else of a level is made.
+class PlayerFixture : public ::testing::Test {
+protected:
+    explicit PlayerFixture(bool withHud = false) : withHud(withHud) {}
+    void SetUp() override;
+    void TearDown() override;
+    Collision service;
+    Player* p = nullptr;
+    HUD* h = nullptr;
+
+private:
+    bool withHud;
 };
 
 // Test doubles of the object families.
