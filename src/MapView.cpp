@@ -9,11 +9,11 @@ MapView::MapView() { Screen::invalidate(); }
 void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view) {
     // Only a map copied row by row paints the same pixels in parts as in whole.
     bool inParts = FastPaths::enabled && FastDrawing::copiesRowByRow(map, screen);
-    Screen::paintBackground(screen, view, inParts, [&](const SDL_Rect* areas, int count) {
+    Screen::paintBackground(screen, view, inParts, [&](const std::vector<SDL_Rect>* areas) {
         if (areas == NULL) {
             paintWhole(map, screen, view, inParts);
         } else {
-            paintAreas(map, screen, view, areas, count);
+            paintAreas(map, screen, view, *areas);
         }
     });
 }
@@ -51,10 +51,9 @@ void MapView::paintWhole(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& 
 
 // Clearing and painting the map under each area alone gives the screen a fresh view would.
 void MapView::paintAreas(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
-                         const SDL_Rect* areas, int count) {
+                         const std::vector<SDL_Rect>& areas) {
     Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
-    for (int i = 0; i < count; i++) {
-        const SDL_Rect& area = areas[i];
+    for (const SDL_Rect& area : areas) {
         SDL_Rect part = {static_cast<Sint16>(view.x + area.x), static_cast<Sint16>(view.y + area.y),
                          area.w, area.h};
         // Black is needed only where the map does not reach: past its edges.

@@ -2,6 +2,7 @@
 #define MAPVIEW_H
 
 #include <SDL/SDL.h>
+#include <vector>
 
 // The part of the level's map under view, as the background of each frame: painted whole, or
 // only where the screen says it differs from the map seen from there.
@@ -18,7 +19,7 @@ private:
     static void paintWhole(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
                            bool inParts);
     static void paintAreas(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,
-                           const SDL_Rect* areas, int count);
+                           const std::vector<SDL_Rect>& areas);
 };
 
 #endif

@@ -117,16 +117,18 @@ std::vector<SDL_Rect> putBackAreas;
 // began, so that only they and the record need to be sent to the display.
 bool partialUpdate = false;
 std::vector<SDL_Rect> changedAreas;
-// What changed in passes since the last frame shown, unless the whole screen did.
+// What changed in passes since the last frame shown, unless the whole screen did: with the view
+// where it was, the screen differs from what the display shows only in the areas put back and
+// those painted since, so only they are sent. Painted passes not shown (a playback's) add theirs.
 std::vector<SDL_Rect> unshownAreas;
 bool unshownAll = false;
 
-// With the view where it was, the screen differs from what the display shows only in the areas
-// put back this pass and those painted since, so only they are sent; otherwise the whole screen.
-
 // Adds the pass's changes to those not shown yet, and starts the next pass as changed everywhere
-// until its background says otherwise.
+// until its background says otherwise. A pass that painted nothing changed nothing.
 void collectChanges(SDL_Surface* screen) {
+    if (!passPainted) {
+        return;
+    }
     const SDL_Rect* painted;
     int count;
     if (!FastPaths::enabled || !partialUpdate || !recorded(screen, &painted, &count)) {
@@ -219,31 +221,34 @@ void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
 
 void Screen::paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inParts,
                              const PutBack& putBack) {
-    // Painting the background must not add to the record: it would be put back again next time.
+    // A pass that is not painted leaves the screen as the last painted pass left it, and the
+    // record still describes it: the next painted pass puts back and sends only what changed
+    // since then, however many passes went unpainted.
+    if (!passPainted) {
+        return;
+    }
     const SDL_Rect* areas;
     int count;
-    bool restoring = passPainted && inParts && backgroundKept && backgroundView.x == view.x &&
+    bool restoring = inParts && backgroundKept && backgroundView.x == view.x &&
                      backgroundView.y == view.y && recorded(screen, &areas, &count);
     if (restoring) {
         putBackAreas.assign(areas, areas + count);
     }
+    // Painting the background must not add to the record: it would be put back again next time.
     stopRecording();
     partialUpdate = restoring;
-    if (!passPainted) {
-        backgroundKept = false; // the screen is left as it was: nothing to put back next time
-        return;
-    }
     if (restoring) {
         // What changes on the display this pass: these areas, put back, and what is painted next.
         changedAreas = putBackAreas;
-        putBack(putBackAreas.data(), static_cast<int>(putBackAreas.size()));
+        putBack(&putBackAreas);
     } else {
-        putBack(NULL, 0);
+        putBack(NULL);
     }
     backgroundKept = inParts;
     backgroundView = view;
     if (inParts) {
-        // From here until the next pass's background, every picture painted on it is noted.
+        // From here until the next painted pass's background, every picture painted on it is
+        // noted.
         startRecording(screen);
     }
 }

@@ -3,6 +3,7 @@
 
 #include <SDL/SDL.h>
 #include <functional>
+#include <vector>
 
 // The one owner of what is painted on the screen and when it reaches the display: every blit
 // and fill of the game, the record of where they landed, and the frame sent to the display.
@@ -30,12 +31,12 @@ public:
     static void fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour);
 
     // The pass's background, first thing painted: putBack paints it (through paint and fill)
-    // where the screen differs from the background seen at view, which it is given: the areas
-    // painted over since the last pass, when that pass saw the background from view too and
-    // inParts says the background can be painted in parts exactly as in whole; otherwise areas
-    // is null and the whole screen is to be painted. What putBack paints is not recorded;
-    // everything painted after it is.
-    typedef std::function<void(const SDL_Rect* areas, int count)> PutBack;
+    // where the screen differs from the background seen at view. It is given the areas painted
+    // over since the last painted pass, when that pass saw the background from view too and
+    // inParts says the background can be painted in parts exactly as in whole; otherwise null,
+    // and the whole screen is to be painted. What putBack paints is not recorded; everything
+    // painted after it is. A pass that is not painted leaves screen and record as they were.
+    typedef std::function<void(const std::vector<SDL_Rect>* areas)> PutBack;
     static void paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inParts,
                                 const PutBack& putBack);
     // Sends the frame to the display: only the areas changed since the last frame shown when

@@ -480,6 +480,86 @@ async function offlineStart() {
     console.log('ok: offline, a reload starts the game from the service worker\'s cache');
 }
 
+// ---------------------------------------------------------------------------------------------
+// The page on slower processors: Chromium's CPU throttling (DevTools' "mid-tier mobile" 4x and
+// "low-end mobile" 6x) at the opening view and walking, beside the unthrottled page. For each:
+// frames a second, the main thread's busy share (Chromium's task clock), and what each frame asks
+// of the canvas (calls and pixels drawn, counted by wrapping the 2D context's drawing calls), then
+// the walking pace, which the game's catch-up passes keep at any frame rate.
+async function throttledRun() {
+    await page.mouse.click(pageX(px), pageY(py)); // the keys to the picture, the view as it opens
+    const session = await page.context().newCDPSession(page);
+    await session.send('Performance.enable');
+    const taskSeconds = async () => (await session.send('Performance.getMetrics')).metrics
+        .find((m) => m.name === 'TaskDuration').value;
+    await page.evaluate(() => {
+        const proto = CanvasRenderingContext2D.prototype;
+        const tally = window.canvasTally = { calls: 0, pixels: 0 };
+        const area = {
+            drawImage: (a) => (a.length >= 5 ? a[a.length - 2] * a[a.length - 1] : a[0].width * a[0].height),
+            putImageData: (a) => (a.length >= 7 ? a[5] * a[6] : a[0].width * a[0].height),
+            fillRect: (a) => a[2] * a[3],
+        };
+        for (const name of Object.keys(area)) {
+            const plain = proto[name];
+            proto[name] = function (...a) {
+                tally.calls++;
+                tally.pixels += Math.abs(area[name](a));
+                return plain.apply(this, a);
+            };
+        }
+    });
+    // Frames, task time and canvas work over `ms`, read together in the page.
+    const reading = () => page.evaluate(() => [Module.framesShown, performance.now(),
+                                               canvasTally.calls, canvasTally.pixels]);
+    async function measure(ms, during) {
+        const [f0, t0, c0, p0] = await reading();
+        const busy0 = await taskSeconds();
+        await during(ms);
+        const busy1 = await taskSeconds();
+        const [f1, t1, c1, p1] = await reading();
+        const frames = f1 - f0, seconds = (t1 - t0) / 1000;
+        return { fps: frames / seconds, busy: (busy1 - busy0) / seconds,
+                 calls: (c1 - c0) / Math.max(frames, 1), pixels: (p1 - p0) / Math.max(frames, 1) };
+    }
+    // Back and forth along x, so the player ends where it started.
+    const walking = async (ms) => {
+        for (let t = 0; t < ms; t += 1000) {
+            await holdKey(t % 2000 ? 'a' : 'd', 500);
+            await holdKey(t % 2000 ? 'd' : 'a', 500);
+        }
+    };
+    const rows = [];
+    for (const rate of [1, 4, 6]) {
+        await session.send('Emulation.setCPUThrottlingRate', { rate });
+        await sleep(500);
+        const still = await measure(4000, sleep);
+        const walk = await measure(4000, walking);
+        await sleep(300);
+        const before = await frame();
+        await holdKey('d', 700);
+        await sleep(500);
+        const { moved } = await locate('x', before);
+        await holdKey('a', 700);
+        await sleep(500);
+        const pace = 700 / Math.max(moved, 1);
+        for (const [what, m] of [['opening view', still], ['walking', walk]]) {
+            const line = `${rate}x ${what}: ${m.fps.toFixed(1)} frames/s, main thread ` +
+                `${(m.busy * 100).toFixed(0)}% busy, ${m.calls.toFixed(1)} canvas calls and ` +
+                `${Math.round(m.pixels)} pixels a frame`;
+            console.log(line);
+            rows.push(line);
+        }
+        console.log(`${rate}x walking pace: ${pace.toFixed(2)} ms/px (desktop 7.0)`);
+        figures[`throttled_${rate}x`] = `${still.fps.toFixed(1)}/${(still.busy * 100).toFixed(0)}% ` +
+            `${walk.fps.toFixed(1)}/${(walk.busy * 100).toFixed(0)}% ${pace.toFixed(2)}`;
+        await check(Math.abs(pace - 7) < 7 * 0.15,
+            `at ${rate}x throttling the page walks at ${pace.toFixed(2)} ms/px, not the desktop's 7`);
+    }
+    await session.send('Emulation.setCPUThrottlingRate', { rate: 1 });
+    await session.detach();
+}
+
 let prefix = '', offline = false;
 async function run(name, fn, ...args) {
     step = name;
@@ -527,6 +607,7 @@ async function main() {
     await run('short-taps', shortTapsTakeGuns);
     await run('backpack', backpackOpens, () => page.keyboard.press('t'));
     await run('end-and-play-again', endAndPlayAgain);
+    await run('throttled', throttledRun);
     await run('scaled-to-fit', scaledToFit);
 
     // A phone held sideways, touch only: walks from the start onto the pistol with the left stick.
