@@ -9,6 +9,7 @@
 
 #include "Gamepad.h"
 #include "PresentationPath.h"
+#include "SoundDevice.h"
 #include "VideoMode.h"
 #include "mainMenu.h"
 
@@ -69,10 +70,8 @@ Game::Game(bool windowed)
         failStartup("SDL could not be initialised");
         return;
     }
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
+    SoundDevice::open();
     TTF_Init();
-    // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     VideoMode::setIdentity();
     mainScreen = VideoMode::open(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed);
     if (mainScreen == NULL) {
