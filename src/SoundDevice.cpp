@@ -7,6 +7,7 @@
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 // libasound writes its own errors to standard error, eight lines on every start without a sound
@@ -14,7 +15,6 @@ void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 // up at run time: the game does not link it, and a system without it has nothing to quiet. The
 // library stays loaded, so the handler is still the one in place when SDL loads it in turn.
 void quietAlsa() {
-#ifndef __EMSCRIPTEN__
     void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_GLOBAL);
     if (alsa == NULL) {
         return;
@@ -25,8 +25,10 @@ void quietAlsa() {
     if (set != NULL) {
         set(ignoreAlsaError);
     }
-#endif
 }
+#else
+void quietAlsa() {}
+#endif
 
 } // namespace
 
