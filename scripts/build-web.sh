@@ -66,15 +66,27 @@ for size in 48 128 256; do
 done
 rm -f "$out/testFont.ttf" "$out"/*.gz
 
-# The build's version, made from the contents of everything the page is made of. The page asks
-# for the build's own files with it (index.js?v=...), so no cache, the browser's or the service
-# worker's, can hand a page of one build the files of another; the service worker keeps them in a
-# cache named after it. The icons and the manifest, which builds rarely change, keep plain names.
+# Emscripten's data loader names its package with a random id; one made from the data's contents
+# keeps a build of the same sources the same.
+uuid=$(sha256sum <"$out/index.data" | sed -E 's/^(.{8})(.{4})(.{4})(.{4})(.{12}).*/\1-\2-\3-\4-\5/')
+sed -i -E "s/(package_uuid\":\")[0-9a-f-]{36}/\1$uuid/" "$out/index.js"
+
+# The page asks for each of the build's own files with a version made from its contents
+# (index.data?v=...), so no cache, the browser's or the service worker's, can hand a page of one
+# build another build's file, and a file a new build left unchanged is not downloaded again. The
+# build's version, made from everything the page is made of, names the service worker's cache.
+# The icons and the manifest, which builds rarely change, keep plain names.
 own="touch.js index.js index.wasm index.data testFont.woff2"
 version=$(cat "$out/touch.js" "$out/index.js" "$out/index.wasm" "$out/index.data" "$out/testFont.woff2" \
     "$out/manifest.webmanifest" "$out"/icon-*.png web/index.html web/sw.js | sha256sum | cut -c1-16)
-list=$(printf '"%s?v='"$version"'", ' $own)$(printf '"%s", ' manifest.webmanifest icon-48.png icon-128.png icon-256.png)
-sed -e "s/@VERSION@/$version/g" web/index.html >"$out/index.html"
+stamps="-e s/@VERSION@/$version/g" list=""
+for f in $own; do
+    v=$(sha256sum <"$out/$f" | cut -c1-16)
+    stamps="$stamps -e s/@$f@/$v/g" list="$list\"$f?v=$v\", "
+done
+list="$list$(printf '"%s", ' manifest.webmanifest icon-48.png icon-128.png icon-256.png)"
+# shellcheck disable=SC2086
+sed $stamps web/index.html >"$out/index.html"
 sed -e "s/@VERSION@/$version/" -e "s/@FILES@/${list%, }/" web/sw.js >"$out/sw.js"
 
 page="index.html touch.js index.js index.wasm index.data testFont.woff2 sw.js manifest.webmanifest \

@@ -1,7 +1,7 @@
 // Keeps the page for offline play. The build fills in its version (made from the files' contents)
-// and the list of files. The build's own files carry that version in their addresses (the page
-// asks for index.js?v=..., and so on), so a page of one build never gets a file of another out of
-// any cache, and a page fetched anew from the server loads its own build at once.
+// and the list of files. The build's own files carry versions of their contents in their
+// addresses (the page asks for index.js?v=..., and so on), so a page of one build never gets a
+// file of another out of any cache, and a page fetched anew from the server loads its own build.
 'use strict';
 const VERSION = '@VERSION@';
 const CACHE = 'deadacre-' + VERSION;

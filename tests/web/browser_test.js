@@ -579,12 +579,14 @@ async function phoneStatusLine() {
 // (a new version) and index.js, which says which build it is.
 function writeBuild(dir, first, n) {
     const version = String(n).repeat(16);
+    const stamp = (bytes) => require('crypto').createHash('sha256').update(bytes).digest('hex').slice(0, 16);
+    const script = fs.readFileSync(path.join(siteDir, 'index.js'), 'utf8');
+    const changed = script + `\nModule.buildNumber = ${n};\n`;
     for (const file of ['index.html', 'sw.js']) {
         fs.writeFileSync(path.join(dir, file), fs.readFileSync(path.join(siteDir, file), 'utf8')
-            .split(first).join(version));
+            .split(first).join(version).split(`index.js?v=${stamp(script)}`).join(`index.js?v=${stamp(changed)}`));
     }
-    fs.writeFileSync(path.join(dir, 'index.js'), fs.readFileSync(path.join(siteDir, 'index.js'), 'utf8') +
-                     `\nModule.buildNumber = ${n};\n`);
+    fs.writeFileSync(path.join(dir, 'index.js'), changed);
     for (const file of ['index.html', 'sw.js', 'index.js']) fs.rmSync(path.join(dir, file + '.gz'), { force: true });
     return version;
 }
@@ -616,10 +618,10 @@ async function updateOnReload(kind) {
         Object.assign(traffic, { site: dir, cacheControl: 'no-cache' });
         site = { url: `http://127.0.0.1:${server.address().port}/`, close: () => {} };
     }
-    const build = () => page.evaluate(() => [BUILD, Module.buildNumber || 1]);
+    const build = () => page.evaluate(() => [typeof BUILD === 'string' ? BUILD : 'none', Module.buildNumber || 1]);
     const controlled = () => page.waitForFunction(() => navigator.serviceWorker.controller, null, { timeout: 30000 });
     try {
-        await page.context().close();
+        if (page) await page.context().close();
         page = await (await browser.newContext({ viewport: { width: 1280, height: 900 } })).newPage();
         page.on('pageerror', (e) => problems.push(e.stack || e.message));
         await page.goto(site.url);
