@@ -551,20 +551,6 @@ async function quietConsole() {
                 `advice: ${warnings.length ? warnings.map((w) => w.slice(0, 60)).join(' | ') : 'none'})`);
 }
 
-// The Full screen button says what a click on it will do.
-async function fullScreenLabel() {
-    const button = page.locator('#fullscreen');
-    const labels = [await button.innerText()];
-    for (let i = 0; i < 2; i++) {
-        await button.click();
-        await sleep(500);
-        labels.push(await button.innerText());
-    }
-    await check(labels.join(' / ') === 'Full screen / Leave full screen / Full screen',
-        `the full-screen button said: ${labels.join(' / ')}`);
-    console.log(`ok: the full-screen button says ${labels.join(', then ')}`);
-}
-
 // On a phone the picture has the screen: the status line must not lie over it while playing.
 async function phoneStatusLine() {
     const status = page.locator('#status');
@@ -608,6 +594,7 @@ async function pythonServer(dir) {
 // the new worker takes over goes on and says a new version is ready. On python's server and on
 // one that sends Cache-Control: no-cache.
 async function updateOnReload(kind) {
+    const started = Date.now();
     const dir = fs.mkdtempSync(path.join(require('os').tmpdir(), 'deadacre-site-'));
     fs.cpSync(siteDir, dir, { recursive: true });
     const first = (fs.readFileSync(path.join(siteDir, 'sw.js'), 'utf8').match(/const VERSION = '(\w+)'/) || [])[1];
@@ -636,7 +623,9 @@ async function updateOnReload(kind) {
         await check(version === second && n === 2,
             `${kind}: the first reload after a new build shows build ${n} (${version}), not 2 (${second})`);
         await controlled();
-        await page.waitForFunction((v) => caches.has('deadacre-' + v), second, { timeout: 30000 });
+        // Once the new worker has taken over (the first build's cache gone), it has told the page.
+        await page.waitForFunction(async (v) => !(await caches.has('deadacre-' + v)), first, { timeout: 30000 });
+        await sleep(300);
         await check(!(await page.locator('#update').isVisible()), `${kind}: the new build says a newer one is ready`);
 
         await page.evaluate(() => { window.stillPlaying = true; });
@@ -651,7 +640,8 @@ async function updateOnReload(kind) {
         await levelStarts();
         [version, n] = await build();
         await check(version === third && n === 3, `${kind}: the reload after 'new version ready' shows build ${n}`);
-        console.log(`ok (${kind}): the first reload after a new build plays it; one found mid-game is announced and the game goes on`);
+        console.log(`ok (${kind}): the first reload after a new build plays it; one found mid-game is ` +
+                    `announced and the game goes on (${((Date.now() - started) / 1000).toFixed(0)} s)`);
     } finally {
         site.close();
         Object.assign(traffic, { site: siteDir, cacheControl: null });
@@ -712,7 +702,6 @@ async function main() {
     await run('backpack', backpackOpens, () => page.keyboard.press('t'));
     await run('end-and-play-again', endAndPlayAgain);
     await run('scaled-to-fit', scaledToFit);
-    await run('full-screen-label', fullScreenLabel);
 
     // A phone held sideways, touch only: walks from the start onto the pistol with the left stick.
     prefix = 'phone-';
