@@ -3,7 +3,8 @@
 # index.html and touch.js (web/), index.js, index.wasm, index.data (data/ preloaded), the font cut
 # down to the glyphs the game draws (testFont.woff2), the web app manifest with its icons, and the
 # service worker (sw.js) that keeps the page for offline play. Files that gzip to at least a tenth
-# less also get a .gz beside them, for servers that send those to browsers that accept gzip.
+# less also get a .gz beside them, for servers that send those to browsers that accept gzip. The
+# page's weight, file by file, goes to weight.md beside the folder.
 # Served by any static file server, e.g.  python3 -m http.server -d build-web/site 8000
 # WEB_LINK_FLAGS adds link flags, e.g. --profiling-funcs for function names in stack traces.
 # The game's sources are compiled unchanged; web/ holds everything the browser needs besides.
@@ -59,24 +60,68 @@ em++ -O2 ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
 # browser takes compressed.
 pyftsubset data/testFont.ttf --unicodes=U+0020-007E --flavor=woff2 --drop-tables+=FFTM \
     --output-file="$out/testFont.woff2"
-cp web/index.html web/touch.js web/manifest.webmanifest data/LICENSE-DejaVu.txt "$out/"
+cp web/touch.js web/manifest.webmanifest data/LICENSE-DejaVu.txt "$out/"
 for size in 48 128 256; do
     cp "packaging/icons/deadacre-$size.png" "$out/icon-$size.png"
 done
 rm -f "$out/testFont.ttf" "$out"/*.gz
 
-# The service worker caches these under a name made from their contents, so a new build replaces
-# the old cache and an unchanged one keeps it.
-cached="index.html touch.js index.js index.wasm index.data testFont.woff2 manifest.webmanifest \
-icon-48.png icon-128.png icon-256.png"
-version=$(cd "$out" && cat $cached | sha256sum | cut -c1-16)
-list=$(printf '"%s", ' $cached)
+# Emscripten's data loader names its package with a random id; one made from the data's contents
+# keeps a build of the same sources the same.
+uuid=$(sha256sum <"$out/index.data" | sed -E 's/^(.{8})(.{4})(.{4})(.{4})(.{12}).*/\1-\2-\3-\4-\5/')
+sed -i -E "s/(package_uuid\":\")[0-9a-f-]{36}/\1$uuid/" "$out/index.js"
+
+# The page asks for each of the build's own files with a version made from its contents
+# (index.data?v=...), so no cache, the browser's or the service worker's, can hand a page of one
+# build another build's file, and a file a new build left unchanged is not downloaded again. The
+# build's version, made from everything the page is made of, names the service worker's cache.
+# The icons and the manifest, which builds rarely change, keep plain names.
+own="touch.js index.js index.wasm index.data testFont.woff2"
+version=$(cat "$out/touch.js" "$out/index.js" "$out/index.wasm" "$out/index.data" "$out/testFont.woff2" \
+    "$out/manifest.webmanifest" "$out"/icon-*.png web/index.html web/sw.js | sha256sum | cut -c1-16)
+stamps="-e s/@VERSION@/$version/g" list=""
+for f in $own; do
+    v=$(sha256sum <"$out/$f" | cut -c1-16)
+    stamps="$stamps -e s/@$f@/$v/g" list="$list\"$f?v=$v\", "
+done
+list="$list$(printf '"%s", ' manifest.webmanifest icon-48.png icon-128.png icon-256.png)"
+# shellcheck disable=SC2086
+sed $stamps web/index.html >"$out/index.html"
 sed -e "s/@VERSION@/$version/" -e "s/@FILES@/${list%, }/" web/sw.js >"$out/sw.js"
 
-for f in $cached sw.js; do
+page="index.html touch.js index.js index.wasm index.data testFont.woff2 sw.js manifest.webmanifest \
+icon-48.png icon-128.png icon-256.png"
+for f in $page; do
     gzip -9 -n -k -f "$out/$f"
     if [ $(($(wc -c <"$out/$f.gz") * 10)) -gt $(($(wc -c <"$out/$f") * 9)) ]; then
         rm "$out/$f.gz"
     fi
 done
-echo "web build: $out (version $version)"
+
+# What a first visit downloads, written beside the site (not served) as the table README shows:
+# every file, plain and as sent gzipped where a .gz is beside it.
+size() { wc -c <"$out/$1"; }
+sent() { if [ -e "$out/$1.gz" ]; then size "$1.gz"; else size "$1"; fi; }
+row() {
+    label=$1
+    shift
+    plain=0 gz=0
+    for f in "$@"; do
+        plain=$((plain + $(size "$f"))) gz=$((gz + $(sent "$f")))
+    done
+    total_plain=$((total_plain + plain)) total_gz=$((total_gz + gz))
+    printf '| %s | %s | %s |\n' "$label" "$plain" "$gz"
+}
+total_plain=0 total_gz=0
+{
+    echo "| file | plain | gzip where the server sends it |"
+    echo "|---|---:|---:|"
+    row "index.html (and touch.js)" index.html touch.js
+    row "index.js" index.js
+    row "index.wasm" index.wasm
+    row "index.data (pictures, sounds)" index.data
+    row "testFont.woff2 (font)" testFont.woff2
+    row "sw.js, manifest, icons" sw.js manifest.webmanifest icon-48.png icon-128.png icon-256.png
+    printf '| **total** | **%s** | **%s** |\n' "$total_plain" "$total_gz"
+} | sed -E ':a; s/([0-9])([0-9]{3})([^0-9]|$)/\1,\2\3/; ta' >"$(dirname "$out")/weight.md"
+echo "web build: $out (version $version); weights in $(dirname "$out")/weight.md"

@@ -9,6 +9,8 @@ PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mix
 libsdl-ttf2.0-dev"
 TEST_PACKAGES="libgtest-dev xvfb xdotool imagemagick x11-utils valgrind \
 debhelper dpkg-dev lintian desktop-file-utils appstream"
+# The package as installed: Debian's test runner, and the system font the package links to.
+TEST_PACKAGES="$TEST_PACKAGES autopkgtest fonts-dejavu-core"
 # The style check: the committed .clang-format is read by version 14, Debian 12's.
 TEST_PACKAGES="$TEST_PACKAGES clang-format"
 # The second SDL 1.2 runtime the tests run on, and window managers for the big-screen runs.

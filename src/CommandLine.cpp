@@ -137,6 +137,11 @@ CommandLine CommandLine::parse(int argc, char** argv) {
     return line;
 }
 
+void CommandLine::printSynopsis(FILE* to) {
+    std::fprintf(to, "Usage: deadacre [--windowed] [--fps N] [--record FILE | --replay FILE "
+                     "[--headless [--frames]]]\n");
+}
+
 void CommandLine::printUsage(FILE* to) {
     std::fprintf(to,
                  "Usage: deadacre [--windowed] [--fps N] [--record FILE]\n"

@@ -14,6 +14,8 @@ public:
 
     static CommandLine parse(int argc, char** argv);
     static void printUsage(FILE* to);
+    // The usage in one line, for under an error.
+    static void printSynopsis(FILE* to);
     // Also written into every recording's header.
     static const char* version();
 

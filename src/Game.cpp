@@ -9,6 +9,7 @@
 #include "Gamepad.h"
 #include "PresentationPath.h"
 #include "QuitSignal.h"
+#include "SoundDevice.h"
 #include "VideoMode.h"
 #include "mainMenu.h"
 
@@ -44,10 +45,8 @@ Game::Game(bool windowed)
         failStartup("SDL could not be initialised");
         return;
     }
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
+    SoundDevice::open();
     TTF_Init();
-    // A power-of-two chunk: sdl12-compat crashes on the first sound played with 500.
-    Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 512);
     VideoMode::setIdentity();
     VideoMode::onScreenChanged([](SDL_Surface* screen) { mainScreen = screen; });
     mainScreen = VideoMode::open(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_BPP, windowed);

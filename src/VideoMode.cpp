@@ -16,6 +16,11 @@ const char* const VideoMode::ICON_NAME = "Dead Acre";
 void VideoMode::setIdentity() {
     // The title is left to the menu and the level; only the icon's name is the game's own.
     SDL_WM_SetCaption(NULL, ICON_NAME);
+#ifdef __EMSCRIPTEN__
+    // A page has no window to put an icon on (its own come with the page), and the icon files
+    // are not in its data: looking for them only fills the console with warnings.
+    return;
+#endif
     std::string tried;
     for (const char* path : ICON_PATHS) {
         SDL_Surface* icon = IMG_Load(path);

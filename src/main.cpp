@@ -24,8 +24,10 @@ int main(int argc, char** args) {
         std::printf("deadacre %s\n", CommandLine::version());
         return 0;
     case CommandLine::USAGE_ERROR:
+        // A typo must stay in sight: the error, the synopsis, and where the rest is.
         std::fprintf(stderr, "deadacre: %s\n", options.error.c_str());
-        CommandLine::printUsage(stderr);
+        CommandLine::printSynopsis(stderr);
+        std::fprintf(stderr, "Try 'deadacre --help' for more information.\n");
         return 2;
     case CommandLine::PLAY:
     case CommandLine::REPLAY:

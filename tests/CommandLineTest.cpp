@@ -58,6 +58,7 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         {{"--windowed=1"}, C::USAGE_ERROR, "unknown option '--windowed=1'"},
         {{"--win"}, C::USAGE_ERROR, "unknown option '--win'"},
         {{"file"}, C::USAGE_ERROR, "unknown option 'file'"},
+        {{"--fsp", "60"}, C::USAGE_ERROR, "unknown option '--fsp'"},
         {{"--fps"}, C::USAGE_ERROR, "--fps needs a number from 1 to 6000, after '--fps'"},
         {{"--fps", "--windowed"},
          C::USAGE_ERROR,

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The game's command line, on the real binary: --help and --version answer and exit 0 without
 # opening anything; an unknown option, an --fps outside 1..6000 or recording options that do not
-# go together print the usage to stderr and exit 2; no option asks for the full screen,
+# go together print their error, the usage in one line and a pointer to --help, and exit 2; no option asks for the full screen,
 # --windowed for a 1080x720 window; --fps 60 holds the level to about 60 passes a second while
 # the default never waits. The build tree's launcher
 # runs the game in its data folder from anywhere. Headless, on SDL's dummy drivers.
@@ -40,7 +40,10 @@ for args in "--bogus" "-x" "--fps 0" "--fps 6001" "--fps -5" "--fps 60x" "--fps"
     "--frames" "--windowed --headless"; do
     # shellcheck disable=SC2086
     answer 2 $args
-    grep -q '^Usage: deadacre' "$work/err" || bad "deadacre $args: no usage on stderr"
+    # The error stays in sight: itself, the one-line usage, and where the help is.
+    [ "$(wc -l <"$work/err")" -eq 3 ] && grep -q '^deadacre: ' "$work/err" &&
+        grep -q '^Usage: deadacre' "$work/err" && tail -n 1 "$work/err" | grep -q "Try 'deadacre --help'" ||
+        bad "deadacre $args: stderr is not the error, one usage line and the pointer to --help: $(cat "$work/err")"
     [ -s "$work/out" ] && bad "deadacre $args: wrote to stdout"
 done
 echo "ok: --help, --version and bad options"

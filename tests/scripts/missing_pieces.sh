@@ -1,7 +1,8 @@
 #!/bin/sh
 # The real game with pieces missing: every asset file (an empty working directory), only the
 # font, and the audio device (a driver that does not exist, and ALSA on a machine without a sound
-# card; both make Mix_OpenAudio fail with "No available audio device"). Each time it must reach
+# card; both make Mix_OpenAudio fail with "No available audio device", and the game must say in one
+# line that it plays without sound, with none of libasound's own lines). Each time it must reach
 # the level (caption "FPS = <rate>"), play at least MIN_PASSES passes of it, and end with
 # status 0 on the quit event (SDL turns SIGTERM into one).
 #
@@ -70,10 +71,18 @@ if grep -q 'could not load' "$work/no-font.out"; then
     echo "FAIL (no-font): a 'could not load' line although every picture is there"; fail=1
 fi
 play no-font "$work/nofont" dummy
+# Without sound the game says so in one line of its own, and libasound says nothing.
+silent() {
+    own=$(grep -c 'playing without sound' "$work/$1.out") alsa=$(grep -c '^ALSA lib' "$work/$1.out")
+    [ "$own" -eq 1 ] && [ "$alsa" -eq 0 ] ||
+        { echo "FAIL ($1): $own lines saying it plays without sound, $alsa ALSA lines"; fail=1; }
+}
 play no-audio-driver "$data" no-such-driver
+silent no-audio-driver
 if [ -e /dev/snd ]; then
     echo "skipped (alsa-no-card): this machine has a sound device"
 else
     play alsa-no-card "$data" alsa
+    silent alsa-no-card
 fi
 exit $fail

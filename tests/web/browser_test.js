@@ -37,10 +37,13 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
                 '.ttf': 'font/ttf', '.woff2': 'font/woff2', '.jpg': 'image/jpeg',
                 '.png': 'image/png', '.webmanifest': 'application/manifest+json' };
 const served = {};
+// Every byte sent, request by request (the page's own files only), and how the server answers
+// caching: 'no-cache' adds that Cache-Control header to everything.
+const traffic = { bytes: 0, requests: 0, cacheControl: null, site: siteDir };
 const server = http.createServer((req, res) => {
     const url = decodeURIComponent(req.url.split('?')[0]);
     const fromData = url.startsWith('/data/');
-    const base = path.resolve(fromData ? dataDir : siteDir);
+    const base = path.resolve(fromData ? dataDir : traffic.site);
     const file = path.join(base, path.normalize(fromData ? url.slice(5) : url === '/' ? '/index.html' : url));
     if (!file.startsWith(base + path.sep)) {
         res.writeHead(403);
@@ -51,13 +54,18 @@ const server = http.createServer((req, res) => {
     const gzip = !fromData && /\bgzip\b/.test(req.headers['accept-encoding'] || '') &&
                  fs.existsSync(file + '.gz');
     if (gzip) headers['Content-Encoding'] = 'gzip';
+    if (traffic.cacheControl) headers['Cache-Control'] = traffic.cacheControl;
     fs.readFile(gzip ? file + '.gz' : file, (err, body) => {
         if (err) {
             res.writeHead(404);
             res.end();
             return;
         }
-        if (!fromData) served[url === '/' ? '/index.html' : url] = body.length;
+        if (!fromData) {
+            served[url === '/' ? '/index.html' : url] = body.length;
+            traffic.bytes += body.length;
+            traffic.requests++;
+        }
         res.writeHead(200, headers);
         res.end(body);
     });
@@ -65,6 +73,7 @@ const server = http.createServer((req, res) => {
 
 let browser = null, page = null, step = 'start';
 const problems = []; // JavaScript errors the page reported
+const warnings = []; // console warnings, the page's own and the browser's advice alike
 
 async function fail(why) {
     console.log(`FAIL [${step}]: ${why}`);
@@ -560,6 +569,165 @@ async function throttledRun() {
     await session.detach();
 }
 
+// ---------------------------------------------------------------------------------------------
+// Delivery: what a visit downloads, what the console shows, and a new build reaching a player.
+
+// The build's table of the page's weight (weight.md beside the site): file label -> [plain, gzip].
+function weightTable(text) {
+    const rows = {};
+    for (const line of text.split('\n')) {
+        const m = line.match(/^\| *([^|]*?) *\| *\**([\d,]+)\** *\| *\**([\d,]+)\** *\|$/);
+        if (m) rows[m[1].replace(/\*/g, '')] = [+m[2].replace(/,/g, ''), +m[3].replace(/,/g, '')];
+    }
+    return rows;
+}
+const builtWeight = () => weightTable(fs.readFileSync(path.join(siteDir, '..', 'weight.md'), 'utf8'));
+
+// README's weight table must be the build's, within 2% for every figure.
+async function readmeWeight() {
+    const built = builtWeight();
+    const readme = weightTable(fs.readFileSync(path.join(dataDir, '..', 'README.md'), 'utf8'));
+    for (const [label, figures] of Object.entries(built)) {
+        const said = readme[label];
+        await check(said && said.every((n, i) => Math.abs(n - figures[i]) <= 0.02 * figures[i]),
+            `README's weight of '${label}' is ${said ? said.join(' / ') : 'missing'}, the build's ` +
+            `${figures.join(' / ')}: copy ${path.join(siteDir, '..', 'weight.md')} into README`);
+    }
+    console.log(`ok: README's weight table is the build's (total ${built.total.join(' / ')} bytes)`);
+}
+
+// A first visit downloads the page once: by the time the service worker has kept it, the server
+// has sent no more than the page's own gzip weight and 5%.
+async function firstVisitBytes() {
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const own = builtWeight().total[1];
+    console.log(`first visit: ${traffic.bytes} bytes in ${traffic.requests} requests ` +
+                `(the page weighs ${own} with gzip)`);
+    await check(traffic.bytes <= own * 1.05, `a first visit downloaded ${traffic.bytes} bytes, ` +
+                `more than the page's ${own} and 5%`);
+    figures.first_visit_bytes = traffic.bytes;
+}
+
+// What the page's own scripts (the page, the game and its runtime) print as warnings or errors,
+// kept apart from the browser's own advice, which the console shows as well.
+function recordOwnConsole() {
+    window.ownConsole = [];
+    for (const kind of ['warn', 'error']) {
+        const print = console[kind];
+        console[kind] = (...args) => {
+            window.ownConsole.push(`${kind}: ${args.join(' ')}`);
+            print.apply(console, args);
+        };
+    }
+}
+
+// A load prints no warning or error of the game's own.
+async function quietConsole() {
+    const own = await page.evaluate(() => window.ownConsole);
+    await check(own.length === 0, `${own.length} warning(s) or error(s) of the page's own on a load: ` +
+                own.slice(0, 5).join(' | '));
+    console.log(`ok: no console warnings or errors of the page's own on a load (the browser's own ` +
+                `advice: ${warnings.length ? warnings.map((w) => w.slice(0, 60)).join(' | ') : 'none'})`);
+}
+
+// On a phone the picture has the screen: the status line must not lie over it while playing.
+async function phoneStatusLine() {
+    const status = page.locator('#status');
+    const b = await page.locator('#canvas').boundingBox(), s = await status.boundingBox();
+    const over = (await status.isVisible()) && s && s.y < b.y + b.height && s.y + s.height > b.y &&
+                 s.x < b.x + b.width && s.x + s.width > b.x;
+    await check(!over, `the status line '${await statusText()}' lies over the picture at ${JSON.stringify(s)}`);
+    console.log('ok: on the phone the status line does not cover the picture while playing');
+}
+
+// A build of the site as a rebuild would give it: every file the same but the page, the worker
+// (a new version) and index.js, which says which build it is.
+function writeBuild(dir, first, n) {
+    const version = String(n).repeat(16);
+    const stamp = (bytes) => require('crypto').createHash('sha256').update(bytes).digest('hex').slice(0, 16);
+    const script = fs.readFileSync(path.join(siteDir, 'index.js'), 'utf8');
+    const changed = script + `\nModule.buildNumber = ${n};\n`;
+    for (const file of ['index.html', 'sw.js']) {
+        fs.writeFileSync(path.join(dir, file), fs.readFileSync(path.join(siteDir, file), 'utf8')
+            .split(first).join(version).split(`index.js?v=${stamp(script)}`).join(`index.js?v=${stamp(changed)}`));
+    }
+    fs.writeFileSync(path.join(dir, 'index.js'), changed);
+    for (const file of ['index.html', 'sw.js', 'index.js']) fs.rmSync(path.join(dir, file + '.gz'), { force: true });
+    return version;
+}
+
+// Python's http.server, as README serves the page: Last-Modified, no Cache-Control.
+async function pythonServer(dir) {
+    const { spawn } = require('child_process');
+    const child = spawn('python3', ['-u', '-m', 'http.server', '--bind', '127.0.0.1', '-d', dir, '0'],
+                        { stdio: ['ignore', 'pipe', 'ignore'] });
+    const port = await new Promise((resolve, reject) => {
+        child.stdout.on('data', (d) => { const m = String(d).match(/port (\d+)/); if (m) resolve(m[1]); });
+        child.on('exit', () => reject(new Error('python3 -m http.server did not start')));
+    });
+    return { url: `http://127.0.0.1:${port}/`, close: () => child.kill() };
+}
+
+// After a new build is put on the server, the first reload plays it, whether the old build's
+// worker is in control or the new one took over already; a page still playing the old build when
+// the new worker takes over goes on and says a new version is ready. On python's server and on
+// one that sends Cache-Control: no-cache.
+async function updateOnReload(kind) {
+    const started = Date.now();
+    const dir = fs.mkdtempSync(path.join(require('os').tmpdir(), 'deadacre-site-'));
+    fs.cpSync(siteDir, dir, { recursive: true });
+    const first = (fs.readFileSync(path.join(siteDir, 'sw.js'), 'utf8').match(/const VERSION = '(\w+)'/) || [])[1];
+    let site;
+    if (kind === 'python') {
+        site = await pythonServer(dir);
+    } else {
+        Object.assign(traffic, { site: dir, cacheControl: 'no-cache' });
+        site = { url: `http://127.0.0.1:${server.address().port}/`, close: () => {} };
+    }
+    const build = () => page.evaluate(() => [typeof BUILD === 'string' ? BUILD : 'none', Module.buildNumber || 1]);
+    const controlled = () => page.waitForFunction(() => navigator.serviceWorker.controller, null, { timeout: 30000 });
+    try {
+        if (page) await page.context().close();
+        page = await (await browser.newContext({ viewport: { width: 1280, height: 900 } })).newPage();
+        page.on('pageerror', (e) => problems.push(e.stack || e.message));
+        await page.goto(site.url);
+        await levelStarts();
+        await controlled();
+        // Python's server dates files to the second: the new build must be newer than the page.
+        await sleep(1100);
+        const second = writeBuild(dir, first, 2);
+        await page.reload();
+        await levelStarts();
+        let [version, n] = await build();
+        await check(version === second && n === 2,
+            `${kind}: the first reload after a new build shows build ${n} (${version}), not 2 (${second})`);
+        await controlled();
+        // Once the new worker has taken over (the first build's cache gone), it has told the page.
+        await page.waitForFunction(async (v) => !(await caches.has('deadacre-' + v)), first, { timeout: 30000 });
+        await sleep(300);
+        await check(!(await page.locator('#update').isVisible()), `${kind}: the new build says a newer one is ready`);
+
+        await page.evaluate(() => { window.stillPlaying = true; });
+        await sleep(1100);
+        const third = writeBuild(dir, first, 3);
+        await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
+        await page.locator('#update').waitFor({ state: 'visible', timeout: 30000 })
+            .catch(() => fail(`${kind}: a new build found mid-game, and the page does not say it is ready`));
+        await check(await page.evaluate(() => window.stillPlaying === true) && /^FPS = /.test(await statusText()),
+            `${kind}: the game in progress was not left alone when a new build was found`);
+        await page.reload();
+        await levelStarts();
+        [version, n] = await build();
+        await check(version === third && n === 3, `${kind}: the reload after 'new version ready' shows build ${n}`);
+        console.log(`ok (${kind}): the first reload after a new build plays it; one found mid-game is ` +
+                    `announced and the game goes on (${((Date.now() - started) / 1000).toFixed(0)} s)`);
+    } finally {
+        site.close();
+        Object.assign(traffic, { site: siteDir, cacheControl: null });
+        fs.rmSync(dir, { recursive: true, force: true });
+    }
+}
+
 let prefix = '', offline = false;
 async function run(name, fn, ...args) {
     step = name;
@@ -570,6 +738,7 @@ async function main() {
     await new Promise((r) => server.listen(0, '127.0.0.1', r));
     const url = `http://127.0.0.1:${server.address().port}/`;
     const reference = readPpm(referencePpm);
+    await run('readme-weight', readmeWeight);
 
     step = 'launch';
     // Debian's Chromium, never a downloaded one; the flags keep it off the (closed) network.
@@ -585,14 +754,18 @@ async function main() {
         page.on('pageerror', (e) => problems.push(e.stack || e.message));
         page.on('console', (m) => {
             if (m.type() === 'error') problems.push(`console: ${m.text()}`);
+            if (m.type() === 'warning') warnings.push(m.text());
         });
         page.on('requestfailed', (r) => offline || problems.push(`request failed: ${r.url()}`));
+        await page.addInitScript(recordOwnConsole);
         await page.goto(url);
     };
 
     // A desktop window with keyboard and mouse.
     await open({ viewport: { width: 1280, height: 900 } });
     await run('level-starts', levelStarts);
+    await run('first-visit-bytes', firstVisitBytes);
+    await run('quiet-console', quietConsole);
     const download = Object.values(served).reduce((a, b) => a + b, 0);
     const files = Object.entries(served).map(([k, v]) => `${k.slice(1)} ${v}`).join(', ');
     await shot('1-level');
@@ -617,12 +790,17 @@ async function main() {
     cdp = await page.context().newCDPSession(page);
     await run('phone-layout', phoneLayout);
     await run('phone-starts', levelStarts);
+    await run('phone-status-line', phoneStatusLine);
     [wx, wy, step] = [540, 600, 'phone-walk'];
     await walkTo('y', 570, 555, 588, holdStick);
     await walkTo('x', 700, 690, 710, holdStick);
     await run('phone-pistol', phonePistol);
     await run('phone-backpack', backpackOpens, () => tapButton('Pack'));
     await run('phone-offline', offlineStart);
+
+    // A new build on the server, as a player who reloads meets it.
+    await run('update-python', updateOnReload, 'python');
+    await run('update-no-cache', updateOnReload, 'no-cache');
 
     step = 'no-javascript-errors';
     await check(problems.length === 0, `${problems.length} JavaScript error(s) on the page`);
