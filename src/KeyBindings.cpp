@@ -158,6 +158,9 @@ bool KeyBindings::translate(SDL_Event* event) {
         }
     }
     for (int a = 0; a < ACTIONS; a++) {
+        if (chosen.byPosition && a <= WALK_RIGHT && placeOf(chosen.keys[a]) != 0) {
+            continue; // walks only by its place
+        }
         if (keysym.sym == chosen.keys[a]) {
             keysym.sym = GAME_KEYS[a];
             return true;
