@@ -70,8 +70,8 @@ public:
     // Names as the settings file writes them ("w", "space", "keypad 1"); SDLK_UNKNOWN for none.
     static SDLKey keyNamed(const std::string& name);
     static std::string nameOf(SDLKey key);
-    // The scancode the running SDL gives the key in a QWERTY letter's place (0: none): X's key
-    // codes on classic SDL 1.2, USB's on sdl12-compat.
+    // The scancode SDL 1.2 gives the key in a QWERTY letter's place (0: none): X's key codes,
+    // on classic SDL 1.2 and sdl12-compat alike.
     static Uint8 placeOf(SDLKey qwertyLetter);
 };
 
