@@ -145,7 +145,7 @@ CommandLine CommandLine::parse(int argc, char** argv) {
 
 void CommandLine::printUsage(FILE* to) {
     std::fprintf(to,
-                 "Usage: deadacre [--windowed] [--fps N] [--record FILE]\n"
+                 "Usage: deadacre [--windowed] [--fps N] [--record FILE] [--settings FILE]\n"
                  "       deadacre --replay FILE [--headless [--frames]]\n"
                  "       deadacre --help | --version\n"
                  "\n"
