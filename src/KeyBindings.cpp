@@ -99,9 +99,18 @@ const std::vector<NamedKey>& keyNames() {
 const SDLKey TWINS[] = {SDLK_KP1,      SDLK_AMPERSAND, SDLK_KP2,      SDLK_WORLD_73, SDLK_KP3,
                         SDLK_QUOTEDBL, SDLK_PAUSE,     SDLK_KP_MINUS, SDLK_KP_PLUS,  SDLK_PLUS};
 
+// The key-state array's length: SDL 1.2's, and the browser's SDL's, whose keys past it (SDL 2's
+// numbers with bit 30 set) are read from events only.
+#ifdef __EMSCRIPTEN__
+const size_t KEY_SLOTS = 0x10000;
+#else
+const size_t KEY_SLOTS = SDLK_LAST;
+#endif
+size_t slot(SDLKey key) { return static_cast<size_t>(key) < KEY_SLOTS ? key : 0; }
+
 KeyBindings::Map chosen;
 bool gameOwn = true;
-Uint8 rebuilt[SDLK_LAST];
+Uint8 rebuilt[KEY_SLOTS];
 // The walking keys held by their place, by action.
 bool heldByPlace[4];
 
@@ -131,6 +140,12 @@ bool KeyBindings::translate(SDL_Event* event) {
         return true;
     }
     SDL_keysym& keysym = event->key.keysym;
+#ifdef __EMSCRIPTEN__
+    // The browser's SDL passes on Chrome's codes of the minus and equals keys as they are.
+    if (keysym.sym == 189 || keysym.sym == 187) {
+        keysym.sym = keysym.sym == 189 ? SDLK_MINUS : SDLK_EQUALS;
+    }
+#endif
     if (keysym.scancode == 0) {
         return true;
     }
@@ -179,16 +194,17 @@ void KeyBindings::refresh() {
     const Uint8* sdl = SDL_GetKeyState(NULL);
     std::memcpy(rebuilt, sdl, sizeof rebuilt);
     for (int a = 0; a < ACTIONS; a++) {
-        rebuilt[GAME_KEYS[a]] = 0;
-        rebuilt[chosen.keys[a]] = 0;
+        rebuilt[slot(GAME_KEYS[a])] = 0;
+        rebuilt[slot(chosen.keys[a])] = 0;
     }
-    rebuilt[FOCUS_LOST] = rebuilt[FOCUS_BACK] = 0;
+    rebuilt[slot(FOCUS_LOST)] = rebuilt[slot(FOCUS_BACK)] = 0;
     for (int a = 0; a < ACTIONS; a++) {
         bool byPlace = chosen.byPosition && a <= WALK_RIGHT && placeOf(chosen.keys[a]) != 0;
-        if (byPlace ? heldByPlace[a] : sdl[chosen.keys[a]] != 0) {
-            rebuilt[GAME_KEYS[a]] = 1;
+        if (byPlace ? heldByPlace[a] : sdl[slot(chosen.keys[a])] != 0) {
+            rebuilt[slot(GAME_KEYS[a])] = 1;
         }
     }
+    rebuilt[0] = 0; // where keys past the array's end were counted
 }
 
 SDLKey KeyBindings::keyNamed(const std::string& name) {

@@ -104,6 +104,11 @@ void Pause::paint(SDL_Surface* screen, bool closing) {
 }
 
 void Pause::waitForInput() {
+#ifdef __EMSCRIPTEN__
+    // The browser's SDL takes its events in while the page has its turn: one look, then a pass.
+    SDL_Delay(LOOK_EVERY_MS);
+    return;
+#endif
     SDL_Event event;
     for (;;) {
         SDL_PumpEvents();

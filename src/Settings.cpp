@@ -9,6 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace {
 
 std::string trim(const std::string& s) {
@@ -106,6 +110,23 @@ Settings& Settings::game() {
 bool Settings::load(const std::string& from, std::string* refusal,
                     std::vector<std::string>* warnings) {
     path = from;
+#ifdef __EMSCRIPTEN__
+    // The page keeps the file in its storage; the game reads and writes it in its own memory.
+    EM_ASM(
+        {
+            try {
+                var text = localStorage.getItem('deadacre-settings');
+                if (text != = null) {
+                    var path = UTF8ToString($0);
+                    FS.mkdirTree(path.substring(0, path.lastIndexOf('/')));
+                    FS.writeFile(path, text);
+                }
+            } catch (e) {
+                console.log('deadacre: the page\'s storage cannot be read: ' + e);
+            }
+        },
+        from.c_str());
+#endif
     // A pipe or a device in its place must not block the game's start.
     int fd = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -367,6 +388,23 @@ bool Settings::save(std::string* error) {
     } else {
         why = errno;
     }
+#ifdef __EMSCRIPTEN__
+    if (failed == nullptr) {
+        int stored = EM_ASM_INT(
+            {
+                try {
+                    localStorage.setItem('deadacre-settings', UTF8ToString($0));
+                    return 1;
+                } catch (e) {
+                    return 0;
+                }
+            },
+            body.c_str());
+        if (!stored) {
+            failed = "the page's storage refused it";
+        }
+    }
+#endif
     if (failed != nullptr) {
         *error = "the settings cannot be kept in " + path + ": " + failed + " (" +
                  std::strerror(why) + ")";

@@ -140,6 +140,17 @@ void keepWindowChoice(SDL_Surface* screen) {
 
 // Focus comes as a key press of its own, which the level hears and a recording keeps.
 bool focusAsKey(SDL_Event* event) {
+#ifdef __EMSCRIPTEN__
+    // A hidden tab is never played: the game stands still until the tab is shown again, and then
+    // waits paused for the player to come back to it.
+    if (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_HIDDEN) {
+        std::memset(event, 0, sizeof *event);
+        event->type = SDL_KEYDOWN;
+        event->key.state = SDL_PRESSED;
+        event->key.keysym.sym = KeyBindings::FOCUS_LOST;
+        return true;
+    }
+#endif
     if (event->type != SDL_ACTIVEEVENT || !(event->active.state & SDL_APPINPUTFOCUS)) {
         return false;
     }
