@@ -85,7 +85,7 @@ bool makeFolders(const std::string& folder) {
 
 std::string Settings::defaultPath() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    // The base directory specification has relative paths ignored.
+    // XDG has a relative path ignored.
     if (config != NULL && config[0] == '/') {
         return std::string(config) + "/deadacre/settings.ini";
     }
@@ -116,13 +116,13 @@ bool Settings::load(const std::string& from, std::string* refusal,
         {
             try {
                 var text = localStorage.getItem('deadacre-settings');
-                if (text != = null) {
+                if (text) {
                     var path = UTF8ToString($0);
                     FS.mkdirTree(path.substring(0, path.lastIndexOf('/')));
                     FS.writeFile(path, text);
                 }
             } catch (e) {
-                console.log('deadacre: the page\'s storage cannot be read: ' + e);
+                console.log('deadacre: the storage of the page cannot be read: ' + e);
             }
         },
         from.c_str());

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -191,40 +190,4 @@ TEST(SettingsTest, AChangeRewritesOnlyItsLineThroughARename) {
     s.set("volume", "10");
     ASSERT_TRUE(s.save(&error));
     EXPECT_NE(std::string::npos, readFile(path).find("volume = 80\n"));
-}
-
-// What is not a small text file is refused in one line and never written over.
-TEST(SettingsTest, FilesThatAreNoSettingsAreRefusedAndKept) {
-    std::string folder = freshFolder();
-    ASSERT_EQ(0, mkfifo((folder + "/fifo").c_str(), 0600));
-    ASSERT_EQ(0, mkdir((folder + "/dir").c_str(), 0700));
-    writeFile(folder + "/huge", std::string(Settings::MOST_BYTES + 1, '#'));
-    writeFile(folder + "/binary", std::string("volume = 5\n\0\x01\x02", 14));
-    writeFile(folder + "/largest", std::string(Settings::MOST_BYTES - 11, '#') + "\nvolume = 5");
-    const struct {
-        const char* name;
-        const char* refusal;
-    } files[] = {
-        {"fifo", "is not a regular file"},
-        {"dir", "is a folder, not a file"},
-        {"huge", "is larger than 64 KiB"},
-        {"binary", "is not a text file"},
-        {"largest", ""},
-    };
-    for (const auto& f : files) {
-        Settings s;
-        std::string refusal;
-        std::vector<std::string> warnings;
-        std::string path = folder + "/" + f.name;
-        std::string before = f.name == std::string("fifo") ? "" : readFile(path);
-        EXPECT_EQ(f.refusal[0] == '\0', s.load(path, &refusal, &warnings)) << f.name;
-        EXPECT_EQ(f.refusal, refusal) << f.name;
-        EXPECT_EQ(f.refusal[0] == '\0' ? 5 : 100, s.volume) << f.name;
-        s.set("volume", "50");
-        std::string error;
-        s.save(&error);
-        if (f.refusal[0] != '\0' && f.name != std::string("fifo")) {
-            EXPECT_EQ(before, readFile(path)) << f.name;
-        }
-    }
 }

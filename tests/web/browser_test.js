@@ -484,8 +484,8 @@ async function offlineStart() {
 // middle, dark at its edge with its white title, nothing moves under it, and a second toggle
 // takes it away.
 async function pausePanel(toggle) {
-    const edge = (f) => compare(f, { w: 1, h: 1, data: Buffer.from([16, 16, 16, 255]), ch: 4 },
-                                225, 295, 20, 130, 0, 0).mean;
+    const plain = { w: W, h: H, data: Buffer.alloc(W * H * 4, 16), ch: 4 }; // the panel's colour
+    const edge = (f) => compare(f, plain, 225, 295, 20, 130).mean;
     const panel = (f) => edge(f) < 12 && whitePixels(f, 390, 295, 300, 60) > 200;
     await toggle();
     const first = await waitFor(10, panel, (f) => `no 'Paused' panel (edge ${edge(f).toFixed(1)} ` +
