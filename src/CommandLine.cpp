@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "FrameClock.h"
+#include "Settings.h"
 
 #ifndef DEADACRE_VERSION
 #define DEADACRE_VERSION "unknown"
@@ -62,7 +63,12 @@ const Option OPTIONS[] = {
      "--fps takes a whole number from " + FPS_RANGE + ", not",
      "let the level draw at most N frames a second, " + FPS_RANGE + "\n(default " +
          std::to_string(FrameClock::MOST_FPS) + ": it never waits and keeps a processor busy)",
-     [](CommandLine& line, const std::string& value) { return parseFps(value, &line.fps); }},
+     [](CommandLine& line, const std::string& value) {
+         return line.fpsGiven = parseFps(value, &line.fps);
+     }},
+    {"--settings", "FILE", "a file name must follow", "a file name must follow",
+     "read and keep the settings in FILE instead of the\nsettings file named above",
+     [](CommandLine& line, const std::string& value) { return fileName(value, &line.settings); }},
     {"--record", "FILE", "a file name must follow", "a file name must follow",
      "write the game, pass by pass, to FILE as it is played",
      [](CommandLine& line, const std::string& value) { return fileName(value, &line.record); }},
@@ -144,18 +150,24 @@ void CommandLine::printSynopsis(FILE* to) {
 
 void CommandLine::printUsage(FILE* to) {
     std::fprintf(to,
-                 "Usage: deadacre [--windowed] [--fps N] [--record FILE]\n"
+                 "Usage: deadacre [--windowed] [--fps N] [--record FILE] [--settings FILE]\n"
                  "       deadacre --replay FILE [--headless [--frames]]\n"
                  "       deadacre --help | --version\n"
                  "\n"
                  "Dead Acre, a top-down action game. Walk with W A S D, aim with the mouse, fire\n"
                  "with the left button; 1, 2, 3 take a weapon you have picked up into hand; the\n"
                  "right button leaves the game. Alt+Enter or F11 switches between full screen\n"
-                 "and a window.\n"
+                 "and a window. P or Pause pauses and plays on; M mutes, - and + set the volume.\n"
+                 "\n"
+                 "Settings (window, fps, volume, mute, pause_when_unfocused,\n"
+                 "keep_pointer_in_window, walk_keys, a key_... line for each action) are kept in\n"
+                 "%s\n"
                  "\n"
                  "Gamepad: left stick walk, right stick aim, right trigger or shoulder fire,\n"
-                 "X reload, Y backpack, B potion, d-pad left/up/right weapons 1/2/3, Back leave.\n"
-                 "\n");
+                 "X reload, Y backpack, B potion, d-pad left/up/right weapons 1/2/3, Back leave,\n"
+                 "Start pause.\n"
+                 "\n",
+                 Settings::defaultPathShown().c_str());
     // Every option with its help, the help's lines aligned in one column.
     const int column = 17;
     for (const Option& option : OPTIONS) {

@@ -24,6 +24,10 @@ public:
     std::string error;
     bool windowed = false;
     int fps = FrameClock::MOST_FPS;
+    // Whether --fps was given, which then wins over the settings file.
+    bool fpsGiven = false;
+    // --settings FILE: read and written instead of the usual settings file.
+    std::string settings;
     std::string record, replay;
     bool headless = false, frames = false;
 };

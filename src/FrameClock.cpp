@@ -61,6 +61,12 @@ void FrameClock::beginFrame() {
     if (!passRun) {
         return;
     }
+    if (frozen) {
+        offset = frameStartedReal - lastPass;
+        held = true;
+        heldAt = catchUpTarget = lastPass;
+        return;
+    }
     Sint32 gap = static_cast<Sint32>(frameStartedReal - offset - lastPass);
     if (gap <= SLICE_MS) {
         return; // passes come often enough: the pass reads the running clock
@@ -126,6 +132,8 @@ void FrameClock::passEnds(bool shown) {
 }
 
 bool FrameClock::framePending() { return inFrame; }
+
+void FrameClock::freeze(bool freezing) { frozen = freezing; }
 
 void FrameClock::stop() {
     if (realClock != nullptr) {

@@ -68,6 +68,9 @@ public:
     void passEnds(bool shown);
     // Gives the level's clock back.
     void stop();
+    // While frozen (the game paused) a live frame reads the game time the last pass read, however
+    // long it waited; once thawed, the game goes on from there.
+    void freeze(bool frozen);
 
     // How the limiter waits; tests put a scripted clock forward instead. Null restores the real
     // one, which sleeps in short slices and stops early for a quit signal.
@@ -101,6 +104,7 @@ private:
     bool inFrame;
     Uint32 frameStartedReal;
     bool showing;
+    bool frozen = false;
 };
 
 #endif

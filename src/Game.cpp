@@ -11,6 +11,7 @@
 #include "QuitSignal.h"
 #include "SoundDevice.h"
 #include "VideoMode.h"
+#include "Volume.h"
 #include "mainMenu.h"
 
 SDL_Rect camera;
@@ -57,6 +58,7 @@ Game::Game(bool windowed)
     }
     Gamepad::open();
     Mix_AllocateChannels(1000);
+    Volume::set(Volume::level, Volume::muted);
     camera.x = 0;
     camera.y = 0;
     camera.w = SCREEN_WIDTH;
@@ -103,6 +105,7 @@ void Game::startMenu() {
 }
 
 void Game::cleanup() {
+    VideoMode::holdPointer(false);
     Gamepad::close();
     Mix_CloseAudio();
     TTF_Quit();

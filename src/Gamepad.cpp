@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "KeyBindings.h"
+
 Gamepad::Layout Gamepad::layout = Gamepad::XPAD;
 SDL_Joystick* Gamepad::joystick = NULL;
 SDLKey Gamepad::walkKeys[2] = {SDLK_UNKNOWN, SDLK_UNKNOWN};
@@ -20,6 +22,7 @@ const int AIM_Y[] = {4, 3};
 const int TRIGGER[] = {5, 5};
 const int SHOULDER[] = {5, 10};
 const int BACK[] = {6, 4};
+const int START[] = {7, 6};
 const int BUTTON_B = 1, BUTTON_X = 2, BUTTON_Y = 3;
 // The game-controller layout has the d-pad as buttons: up, down, left, right.
 const int DPAD_UP = 11, DPAD_LEFT = 13, DPAD_RIGHT = 14;
@@ -92,7 +95,7 @@ void Gamepad::walk(int axis, Sint16 value) {
     if (key == walkKeys[axis]) {
         return;
     }
-    Uint8* keys = SDL_GetKeyState(NULL);
+    Uint8* keys = KeyBindings::gameKeys();
     if (walkKeys[axis] != SDLK_UNKNOWN) {
         keys[walkKeys[axis]] = 0;
     }
@@ -101,7 +104,7 @@ void Gamepad::walk(int axis, Sint16 value) {
 }
 
 void Gamepad::holdKeys() {
-    Uint8* keys = SDL_GetKeyState(NULL);
+    Uint8* keys = KeyBindings::gameKeys();
     for (SDLKey key : walkKeys) {
         if (key != SDLK_UNKNOWN) {
             keys[key] = 1;
@@ -145,6 +148,8 @@ void Gamepad::press(int button, bool down) {
         setFiring(trigger, down);
     } else if (button == BACK[layout]) {
         pushButton(SDL_BUTTON_RIGHT, down);
+    } else if (button == START[layout]) {
+        pushKey(SDLK_PAUSE, down);
     } else if (button == BUTTON_X) {
         pushKey(SDLK_r, down);
     } else if (button == BUTTON_Y) {

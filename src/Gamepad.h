@@ -12,6 +12,7 @@
 //   right trigger    fire (left button)       right shoulder fire (left button)
 //   X reload (R)     Y backpack (T)           B potion (C)
 //   d-pad left, up, right   weapons 1, 2, 3    Back   leave the level (right button)
+//   Start pause and play on (the Pause key)
 class Gamepad {
 public:
     // The Linux xpad driver's pad as SDL 1.2 numbers it, and sdl12-compat's game-controller
@@ -24,7 +25,7 @@ public:
     // True when event was the gamepad's: it has been turned into keyboard and mouse input and
     // is not to be passed on.
     static bool translate(const SDL_Event& event);
-    // Writes the keys the left stick holds into SDL's key-state array again: the X11 driver
+    // Writes the keys the left stick holds into the game's key-state array again: the X11 driver
     // rewrites the array from the keyboard as it pumps events.
     static void holdKeys();
     // Where the pointer goes to aim along (dx, dy): the player is painted at the pointer's mirror

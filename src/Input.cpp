@@ -1,5 +1,8 @@
 #include "Input.h"
 
+#include <cstring>
+
+#include "KeyBindings.h"
 #include "VideoMode.h"
 
 Input::Live Input::live;
@@ -66,6 +69,6 @@ bool Input::conform(SDL_Event* event) {
 
 int Input::Live::pollEvent(SDL_Event* event) { return VideoMode::pollEvent(event); }
 
-Uint8* Input::Live::keyState() { return SDL_GetKeyState(NULL); }
+Uint8* Input::Live::keyState() { return KeyBindings::gameKeys(); }
 
 Uint8 Input::Live::mouseState(int* x, int* y) { return SDL_GetMouseState(x, y); }

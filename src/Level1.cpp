@@ -18,6 +18,8 @@
 #include "Screen.h"
 #include "SlowZombie.h"
 #include "UziItem.h"
+#include "VideoMode.h"
+#include "Volume.h"
 
 bool mouseDown;
 Collision* collisionDetection;
@@ -103,6 +105,7 @@ void Level1::setUpWorld() {
     ownHud = hud = new HUD(imageHandler, mainScreen, player);
 
     keystates = Input::keyState();
+    VideoMode::holdPointer(!Replay::playingBack());
 }
 
 // Survivors are pushed back from the top of the copy down, so the list's order flips every pass.
@@ -155,6 +158,11 @@ void Level1::handleEvents() {
     while (Input::pollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
+            // The player's own keys (pause, volume) first; a paused game hears nothing else.
+            if (pause.hearKey(event.key.keysym.sym) || Volume::hearKey(event.key.keysym.sym) ||
+                pause.paused()) {
+                break;
+            }
             if (event.key.keysym.sym == SDLK_r) {
                 player->reload();
             } else if (event.key.keysym.sym == SDLK_t) {
@@ -171,6 +179,9 @@ void Level1::handleEvents() {
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) {
+                if (pause.paused()) {
+                    break;
+                }
                 player->fire1();
                 mouseDown = true;
             } else if (event.button.button == SDL_BUTTON_RIGHT) {
@@ -204,6 +215,10 @@ void Level1::handleHeldKeys() {
 }
 
 void Level1::runFrame() {
+    if (pause.paused() && !Replay::playingBack()) {
+        Pause::waitForInput();
+    }
+    frameClock.freeze(pause.paused());
     frameClock.beginFrame();
     do {
         runPass();
@@ -216,6 +231,10 @@ void Level1::runPass() {
         return;
     }
     frameClock.passBegins();
+    if (pause.paused()) {
+        runPausedPass();
+        return;
+    }
     dropDestroyedItems();
     dropDestroyedUnits();
 
@@ -261,6 +280,10 @@ void Level1::runPass() {
     player->draw();
     hud->draw();
     particleEngine->draw();
+    Volume::paintMessage(mainScreen);
+    if (pause.paused()) {
+        pause.paint(mainScreen, quit);
+    }
 
     if (shown) {
         Screen::showFrame(mainScreen);
@@ -270,6 +293,27 @@ void Level1::runPass() {
     rateCaption.count(shown);
     frameClock.passEnds(shown);
     rateCaption.write();
+    Replay::endPass(quit);
+}
+
+// Nothing of the world steps or is drawn: the frame keeps the world as it stood when the pause
+// began, under the panel, and the volume message over it.
+void Level1::runPausedPass() {
+    bool began = pause.beganThisPass;
+    pause.beganThisPass = false;
+    handleEvents();
+    Screen::beginPass(true);
+    // No background is put back, so the frame is sent whole: paused frames are few, each waits
+    // for an event.
+    if (pause.paused() || quit) {
+        pause.paint(mainScreen, quit);
+    }
+    Volume::paintMessage(mainScreen);
+    Screen::showFrame(mainScreen);
+    frameClock.passEnds(true);
+    if (began && Replay::playbackShown()) {
+        Pause::holdInPlayback();
+    }
     Replay::endPass(quit);
 }
 
@@ -298,6 +342,8 @@ void Level1::cleanup() {
         ownPlayer->cleanup();
     }
     frameClock.stop();
+    VideoMode::holdPointer(false);
+    Volume::forgetMessage();
 }
 
 // Each object has one owner: the backpack frees what it keeps, the level everything else it made.

@@ -10,6 +10,7 @@
 #include "ImageLoader.h"
 #include "Item.h"
 #include "MapView.h"
+#include "Pause.h"
 #include "RateCaption.h"
 #include "Timer.h"
 #include "Unit.h"
@@ -85,6 +86,13 @@ private:
 
     // The map under view, put back each pass only where it was painted over when it can be.
     MapView mapView;
+
+    // The player's pause, and a pass run while it holds.
+    Pause pause;
+    void runPausedPass();
+
+public:
+    bool isPaused() const { return pause.paused(); }
 };
 
 #endif

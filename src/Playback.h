@@ -33,6 +33,7 @@ public:
     // Shown on the screen at its recorded pace (or unseen, as fast as it goes); with everyPass,
     // each pass's checksums printed as it is played.
     void show(bool onScreen, bool everyPass);
+    bool shown() const { return onScreen; }
 
     Uint32 seed() const { return stream->header().seed; }
     // The level's set-up starts; stateChecksum gives its state while it lasts.

@@ -76,6 +76,10 @@ void Replay::endPass(bool levelQuit) {
 
 bool Replay::playingBack() { return Playback::active() != nullptr; }
 
+bool Replay::playbackShown() {
+    return Playback::active() != nullptr && Playback::active()->shown();
+}
+
 FrameClock::Pacer* Replay::pacer() {
     return Playback::active() != nullptr ? Playback::active() : FrameClock::LIVE;
 }

@@ -24,8 +24,9 @@ public:
     // False when a recording being played has no pass left: the level must stop.
     static bool beginPass();
     static void endPass(bool levelQuit);
-    // A recording is being played back.
+    // A recording is being played back; shown on the screen (at the pace it was played).
     static bool playingBack();
+    static bool playbackShown();
     // Where the level's passes come from: the playback's pace, or the game's own schedule
     // (FrameClock::LIVE).
     static FrameClock::Pacer* pacer();

@@ -3,11 +3,14 @@
 #include <SDL/SDL_image.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "Gamepad.h"
+#include "KeyBindings.h"
 #include "Screen.h"
+#include "Settings.h"
 
 const char* const VideoMode::ICON_PATHS[2] = {"../../icons/hicolor/48x48/apps/deadacre.png",
                                               "../packaging/icons/deadacre-48.png"};
@@ -124,6 +127,65 @@ SDL_Surface* VideoMode::toggle() {
     return switched;
 }
 
+bool VideoMode::keepPointerInWindow = false;
+bool VideoMode::reportFocus = false;
+
+namespace {
+bool pointerWanted = false;
+
+void grabAsWanted() {
+    SDL_Surface* screen = SDL_GetVideoSurface();
+    bool inWindow = screen != NULL && !(screen->flags & SDL_FULLSCREEN);
+    if (VideoMode::keepPointerInWindow) {
+        SDL_WM_GrabInput(pointerWanted && inWindow ? SDL_GRAB_ON : SDL_GRAB_OFF);
+    }
+}
+
+// The switch is the player's choice of full screen or a window, kept for the next game.
+void keepWindowChoice(SDL_Surface* screen) {
+    Settings& settings = Settings::game();
+    settings.window = !(screen->flags & SDL_FULLSCREEN);
+    settings.set("window", settings.window ? "yes" : "no");
+    std::string error;
+    if (!settings.save(&error)) {
+        std::fprintf(stderr, "deadacre: %s\n", error.c_str());
+    }
+}
+
+// Focus comes as a key press of its own, which the level hears and a recording keeps.
+bool focusAsKey(SDL_Event* event) {
+#ifdef __EMSCRIPTEN__
+    // A hidden tab is never played: the game stands still until the tab is shown again, and then
+    // waits paused for the player to come back to it.
+    if (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_HIDDEN) {
+        std::memset(event, 0, sizeof *event);
+        event->type = SDL_KEYDOWN;
+        event->key.state = SDL_PRESSED;
+        event->key.keysym.sym = KeyBindings::FOCUS_LOST;
+        return true;
+    }
+#endif
+    if (event->type != SDL_ACTIVEEVENT || !(event->active.state & SDL_APPINPUTFOCUS)) {
+        return false;
+    }
+    bool gained = event->active.gain != 0;
+    KeyBindings::focusChanged(gained);
+    if (!VideoMode::reportFocus) {
+        return false;
+    }
+    std::memset(event, 0, sizeof *event);
+    event->type = SDL_KEYDOWN;
+    event->key.state = SDL_PRESSED;
+    event->key.keysym.sym = gained ? KeyBindings::FOCUS_BACK : KeyBindings::FOCUS_LOST;
+    return true;
+}
+} // namespace
+
+void VideoMode::holdPointer(bool playing) {
+    pointerWanted = playing;
+    grabAsWanted();
+}
+
 int VideoMode::pollEvent(SDL_Event* event) {
     while (SDL_PollEvent(event)) {
         if (isToggle(*event)) {
@@ -131,10 +193,17 @@ int VideoMode::pollEvent(SDL_Event* event) {
             if (screen != NULL && screenChanged != nullptr) {
                 screenChanged(screen);
             }
-        } else if (!Gamepad::translate(*event)) {
+            if (screen != NULL) {
+                grabAsWanted();
+                keepWindowChoice(screen);
+            }
+        } else if (focusAsKey(event)) {
+            return 1;
+        } else if (!Gamepad::translate(*event) && KeyBindings::translate(event)) {
             return 1;
         }
     }
+    KeyBindings::refresh();
     Gamepad::holdKeys();
     return 0;
 }

@@ -29,6 +29,15 @@ public:
     // gamepad's events turned into the keyboard and mouse input they stand for.
     static int pollEvent(SDL_Event* event);
 
+    // The player's wishes: the pointer kept in the window while playing in one
+    // (SDL_WM_GrabInput), and the window's focus told to the game as the keys
+    // KeyBindings::FOCUS_LOST and FOCUS_BACK.
+    static bool keepPointerInWindow;
+    static bool reportFocus;
+    // Playing (true) or not (paused, between levels, leaving): the pointer is held in a window
+    // only while playing and only when the player asked for it.
+    static void holdPointer(bool playing);
+
     // Where the icon is looked for, relative to the data folder the game runs in: the installed
     // icon set, then the source tree's.
     static const char* const ICON_PATHS[2];

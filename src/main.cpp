@@ -1,12 +1,54 @@
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "CommandLine.h"
 #include "Game.h"
+#include "KeyBindings.h"
 #include "LaunchFolder.h"
 #include "Level1.h"
 #include "QuitSignal.h"
 #include "Replay.h"
+#include "Settings.h"
+#include "VideoMode.h"
+#include "Volume.h"
+
+// The settings file, then what the command line said over it. A playback only shows what was
+// played: it keeps nothing the viewer changes.
+static void useSettings(CommandLine* options) {
+    Settings& settings = Settings::game();
+    std::string path = options->settings.empty() ? Settings::defaultPath()
+                                                 : LaunchFolder::resolve(options->settings);
+    std::string refusal;
+    std::vector<std::string> warnings;
+    if (!path.empty() && !settings.load(path, &refusal, &warnings)) {
+        std::fprintf(stderr,
+                     "deadacre: the settings file %s %s: playing with the default settings\n",
+                     path.c_str(), refusal.c_str());
+    }
+    // A file of nothing but bad lines says enough in its first few.
+    const size_t mostWarnings = 20;
+    for (size_t i = 0; i < warnings.size() && i < mostWarnings; i++) {
+        std::fprintf(stderr, "deadacre: %s\n", warnings[i].c_str());
+    }
+    if (warnings.size() > mostWarnings) {
+        std::fprintf(stderr, "deadacre: %s: %zu more bad lines not shown\n", path.c_str(),
+                     warnings.size() - mostWarnings);
+    }
+    settings.writable = settings.writable && options->action == CommandLine::PLAY;
+    options->windowed = options->windowed || settings.window;
+    if (!options->fpsGiven) {
+        options->fps = settings.fps;
+    }
+    Volume::level = settings.volume;
+    Volume::muted = settings.mute;
+    if (options->action == CommandLine::PLAY) {
+        KeyBindings::use(settings.keys);
+        VideoMode::keepPointerInWindow = settings.keepPointerInWindow;
+        VideoMode::reportFocus = settings.pauseWhenUnfocused;
+    }
+}
 
 // The whole game runs inside the Game constructor.
 int main(int argc, char** args) {
@@ -32,6 +74,10 @@ int main(int argc, char** args) {
     case CommandLine::PLAY:
     case CommandLine::REPLAY:
         break;
+    }
+    // A headless playback hears and shows nothing the settings could change.
+    if (!(options.action == CommandLine::REPLAY && options.headless)) {
+        useSettings(&options);
     }
     Level1::chosenFPS = options.fps;
     if (!options.record.empty()) {

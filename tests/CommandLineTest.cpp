@@ -27,9 +27,18 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         const char* file; // the record or replay file
         int fps;
         bool windowed, headless, frames;
+        const char* settings = "";
     } played[] = {
         {{}, C::PLAY, "", 6000, false, false, false},
         {{"--windowed", "--fps", "60"}, C::PLAY, "", 60, true, false, false},
+        {{"--settings", "my.ini", "--settings=b.ini"},
+         C::PLAY,
+         "",
+         6000,
+         false,
+         false,
+         false,
+         "b.ini"},
         {{"--fps=1", "--record", "a.dacrec"}, C::PLAY, "a.dacrec", 1, false, false, false},
         {{"--record=b", "--record=c"}, C::PLAY, "c", 6000, false, false, false},
         {{"--replay=r", "--headless", "--frames"}, C::REPLAY, "r", 6000, false, true, true},
@@ -44,6 +53,8 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         EXPECT_EQ(r.windowed, got.windowed);
         EXPECT_EQ(r.headless, got.headless);
         EXPECT_EQ(r.frames, got.frames);
+        EXPECT_EQ(r.settings, got.settings);
+        EXPECT_EQ(r.fps != 6000, got.fpsGiven); // only then does it win over the settings file
     }
 
     const struct {
@@ -67,6 +78,7 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         {{"--fps=6001"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '6001'"},
         {{"--fps", "+5"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '+5'"},
         {{"--replay"}, C::USAGE_ERROR, "a file name must follow '--replay'"},
+        {{"--settings="}, C::USAGE_ERROR, "a file name must follow '--settings'"},
         {{"--record="}, C::USAGE_ERROR, "a file name must follow '--record'"},
         {{"--record", "a", "--replay=b"},
          C::USAGE_ERROR,

@@ -255,6 +255,38 @@ TEST_F(LevelLoop, AltEnterAndF11SwitchFullScreenAndTheLevelGoesOn) {
 
 // Every control of the pad on both layouts, as the game's input seam hands it on: pushed joystick
 // events in, the keys held, the pointer's place and the key and button events out.
+// The window's focus pauses and plays on only when the player asked for it; a pause the player
+// chose outlasts the focus coming back.
+TEST_F(LevelLoop, LosingFocusPausesOnlyWhenAskedAndNeverEndsThePlayersPause) {
+    auto focus = [](bool gained) {
+        SDL_Event event = {};
+        event.type = SDL_ACTIVEEVENT;
+        event.active.gain = gained;
+        event.active.state = SDL_APPINPUTFOCUS;
+        SDL_PushEvent(&event);
+    };
+    const struct {
+        bool asked;
+        std::function<void()> act;
+        bool paused;
+    } steps[] = {
+        {false, [&] { focus(false); }, false},
+        {true, [&] { focus(false); }, true},
+        {true, [&] { focus(true); }, false},
+        {true, [] { pushKeyDown(SDLK_p); }, true},
+        {true, [&] { focus(false); }, true},
+        {true, [&] { focus(true); }, true},
+        {true, [] { pushKeyDown(SDLK_PAUSE); }, false},
+    };
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; i++) {
+        VideoMode::reportFocus = steps[i].asked;
+        steps[i].act();
+        runPasses(1);
+        EXPECT_EQ(steps[i].paused, level->isPaused()) << "step " << i;
+    }
+    VideoMode::reportFocus = false;
+}
+
 TEST_F(LevelLoop, GamepadPlaysAsTheKeyboardAndMouse) {
     const Uint8 AXIS = SDL_JOYAXISMOTION, DOWN = SDL_JOYBUTTONDOWN, HAT = SDL_JOYHATMOTION;
     const struct {

@@ -26,6 +26,7 @@
 #include "Game.h"
 #include "HUD.h"
 #include "Input.h"
+#include "KeyBindings.h"
 #include "Level1.h"
 #include "ParticleEngine.h"
 #include "Playback.h"
@@ -33,6 +34,8 @@
 #include "PresentationPath.h"
 #include "Recorder.h"
 #include "Recording.h"
+#include "Replay.h"
+#include "Settings.h"
 #include "VideoMode.h"
 #include "support/TestSupport.h"
 
@@ -675,6 +678,7 @@ protected:
         testsupport::releaseAllKeys();
         testsupport::drainEvents();
         testsupport::resetGameGlobals();
+        KeyBindings::use(KeyBindings::Map());
     }
 
     // A new recording into path, or a new playback of bytes; either ends the one before.
@@ -1098,4 +1102,155 @@ TEST_F(ReplayLevel, TheCommittedRecordingsShowWhatTheyWereMadeFor) {
     EXPECT_GT(seen["backpack"].gold, 0);
     EXPECT_TRUE(seen["backpack"].goldFadedOut);
     EXPECT_LT(seen["zombies"].lowestHealth, 100);
+}
+
+namespace {
+
+// A key as a keyboard sends it: with a scancode, which the player's choice of keys reads.
+void pushKeyboard(bool down, SDLKey sym, Uint8 scancode) {
+    SDL_Event e = keyEvent(down ? SDL_KEYDOWN : SDL_KEYUP, sym);
+    e.key.keysym.scancode = scancode;
+    e.key.keysym.mod = KMOD_NONE;
+    SDL_PushEvent(&e);
+}
+
+} // namespace
+
+// The same game played on the game's own keys and on keys of the player's choosing (walking by
+// the keys' places, with letters an odd layout gives them) decides the same, pass for pass; a
+// long pause in it changes nothing, and its recording plays back on the game's own keys.
+TEST_F(ReplayLevel, PausesAndChosenKeysPlayBackOnTheGameOwnKeys) {
+    using namespace testsupport;
+    Settings chosen;
+    std::vector<std::string> warnings;
+    chosen.parse("walk_keys = position\nkey_walk_up = i\nkey_walk_left = j\nkey_walk_down = k\n"
+                 "key_walk_right = l\nkey_reload = f\nkey_damage = g\nkey_mute = n\n",
+                 "chosen.ini", &warnings);
+    ASSERT_TRUE(warnings.empty()) << warnings[0];
+    bool rebound = false;
+    // What each hand does, as (the game's key, the chosen key, what an odd layout calls it).
+    auto press = [&](bool down, SDLKey game, SDLKey mine, SDLKey layoutSays) {
+        bool walking = game == SDLK_w || game == SDLK_a || game == SDLK_s || game == SDLK_d;
+        Uint8 place = KeyBindings::placeOf(rebound ? mine : game);
+        pushKeyboard(down,
+                     rebound && walking ? layoutSays
+                     : rebound          ? mine
+                                        : game,
+                     place != 0 ? place : 200);
+        if (!rebound || !walking) {
+            SDL_GetKeyState(NULL)[rebound ? mine : game] = down; // held by letter
+        }
+    };
+    auto script = [&](int pass) {
+        FakeClock::advance(pass > 200 && pass < 260 ? 300 : 4);
+        switch (pass) {
+        case 0:
+            press(true, SDLK_d, SDLK_l, SDLK_x);
+            break;
+        case 120:
+            press(false, SDLK_d, SDLK_l, SDLK_x);
+            press(true, SDLK_w, SDLK_i, SDLK_q);
+            break;
+        case 200: // 17.7 s of pause, in which reloading and firing do nothing
+        case 260:
+            pushKeyboard(true, SDLK_p, 200);
+            break;
+        case 230:
+            press(true, SDLK_r, SDLK_f, SDLK_f);
+            pushMouseButton(SDL_BUTTON_LEFT, true);
+            pushMouseButton(SDL_BUTTON_LEFT, false);
+            break;
+        case 240:
+            press(true, SDLK_m, SDLK_n, SDLK_n); // mute and unmute, while paused and not
+            break;
+        case 300:
+            press(false, SDLK_w, SDLK_i, SDLK_q);
+            press(true, SDLK_m, SDLK_n, SDLK_n);
+            if (rebound) {
+                pushKeyboard(true, SDLK_r, 27); // keys given away do nothing
+                pushKeyboard(true, SDLK_w, 200);
+            }
+            break;
+        case 330:
+            press(true, SDLK_SPACE, SDLK_g, SDLK_g);
+            break;
+        case 340:
+            press(false, SDLK_SPACE, SDLK_g, SDLK_g);
+            pushQuit();
+            break;
+        }
+    };
+    std::vector<double> x, y, health;
+    auto where = [&](Level1*) {
+        x.push_back(player->locationX);
+        y.push_back(player->locationY);
+        health.push_back(player->health);
+    };
+    FakeClock::set(50000);
+    std::vector<Pass> plain = play(script, where);
+    ASSERT_EQ(341u, plain.size());
+    EXPECT_GT(x[119], x[0] + 50) << "never walked right";
+    EXPECT_LT(y[199], y[120] - 30) << "never walked up";
+    EXPECT_LT(health[339], health[329]) << "the damage key did nothing";
+    for (int pass = 201; pass <= 260; pass++) {
+        ASSERT_EQ(plain[200].state, plain[pass].state) << "moved while paused, pass " << pass;
+    }
+    EXPECT_NE(plain[200].state, plain[262].state) << "did not play on after the pause";
+
+    rebound = true;
+    KeyBindings::use(chosen.keys);
+    FakeClock::set(50000);
+    ASSERT_TRUE(record(FakeClock::read));
+    std::vector<Pass> recorded = play(script);
+    stop();
+    releaseAllKeys();
+    KeyBindings::use(KeyBindings::Map());
+    FakeClock::set(7);
+    ASSERT_TRUE(replay(readBytes(path)));
+    std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
+    ASSERT_EQ(plain.size(), recorded.size());
+    ASSERT_EQ(plain.size(), replayed.size());
+    for (size_t i = 0; i < plain.size(); i++) {
+        ASSERT_EQ(plain[i].state, recorded[i].state) << "chosen keys changed pass " << i + 1;
+        ASSERT_EQ(plain[i].frame, recorded[i].frame) << "chosen keys changed pass " << i + 1;
+        ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
+        ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
+    }
+}
+
+// Frames of the live loop: ten seconds paused read no game time, and the game goes on exactly
+// as if the pause had never been.
+TEST_F(ReplayLevel, TenSecondsOfPauseTakeNoGameTime) {
+    using namespace testsupport;
+    auto script = [](int pauseAt) {
+        return [pauseAt](int frame) {
+            FakeClock::advance(1); // one pass a frame
+            holdKey(SDLK_d);
+            if (frame == pauseAt || frame == pauseAt + 11) {
+                pushKeyDown(SDLK_p);
+            } else if (frame > pauseAt && frame < pauseAt + 11) {
+                FakeClock::advance(1000);
+                SDL_Event wake = motionEvent(540, 360, 0, 0); // for the loop waiting for input
+                SDL_PushEvent(&wake);
+            }
+            if (frame == 160 + (pauseAt > 0 ? 11 : 0)) {
+                pushQuit();
+            }
+        };
+    };
+    FakeClock::set(50000);
+    std::vector<Pass> straight = play(script(-100), nullptr, true, true);
+    FakeClock::set(50000);
+    std::vector<Pass> paused = play(script(100), nullptr, true, true);
+    ASSERT_EQ(161u, straight.size());
+    ASSERT_EQ(172u, paused.size());
+    for (int frame = 0; frame <= 100; frame++) {
+        ASSERT_EQ(straight[frame].state, paused[frame].state) << frame;
+    }
+    for (int frame = 101; frame <= 111; frame++) {
+        ASSERT_EQ(paused[100].state, paused[frame].state) << "moved while paused " << frame;
+    }
+    for (int frame = 101; frame <= 160; frame++) {
+        ASSERT_EQ(straight[frame].state, paused[frame + 11].state) << frame;
+    }
 }

@@ -23,6 +23,14 @@
     const KEY_W = 87, KEY_A = 65, KEY_S = 83, KEY_D = 68;
     const canvas = document.getElementById('canvas');
     const layer = document.getElementById('touch');
+    // Pause, beside Leave: P to the game, which pauses and plays on.
+    const pause = document.createElement('button');
+    pause.dataset.key = '80';
+    pause.id = 'pause-button';
+    pause.textContent = 'Pause';
+    pause.style.left = '12px';
+    pause.style.top = '80px';
+    layer.appendChild(pause);
 
     const held = {};
     function key(code, down) {

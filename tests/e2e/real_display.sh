@@ -11,6 +11,9 @@ shots_out=""
 
 map=$data/images/level1Images/backgroundLevel.jpg
 work=$(mktemp -d)
+# The game keeps what the player switches (full screen, volume) in the settings file: here, not
+# in the home folder of whoever runs the tests.
+export XDG_CONFIG_HOME=$work/config
 xvfb_pid="" game_pid="" sampler_pid=""
 
 stop_all() {
@@ -670,3 +673,83 @@ caption=$(xdotool getwindowname "$window")
 echo "ok: after Alt+Enter the level goes on (window $before, now $(size))"
 right_click_ends 10 "on the small screen"
 echo "ok: a right click ends the game on the small screen with status 0"
+
+# ---------------------------------------------------------------------------------------------
+# A player's settings file on a French (AZERTY) keyboard: with walk_keys = position, Z walks up
+# from the place of W; P pauses (the world holds still, the panel says so, the loop waits at
+# under 2% of a core with the X server), M mutes with a message on the screen and the file keeps
+# the choice, its comment and its unknown line; a right click still leaves.
+step=settings-keys
+kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
+sampler_pid=""
+start_display 1080x720 keys
+keys_xvfb=${xvfb_pid##* }
+setxkbmap fr || fail "setxkbmap could not set a French keyboard"
+settings=$XDG_CONFIG_HOME/deadacre/settings.ini
+mkdir -p "${settings%/*}"
+printf '# mine\nwalk_keys = position\nkey_reload = f\nfuture = 1\n' >"$settings"
+px=540 py=360 wx=540 wy=600
+xdotool mousemove $px $py
+start_level "with a settings file"
+xdotool windowfocus "$window" 2>/dev/null
+grep -q "settings.ini:4: unknown setting 'future'" "$work/game.log" ||
+    fail "no warning for the unknown line: $(cat "$work/game.log")"
+sleep 0.5
+locate y
+before_y=$wy
+xdotool keydown z
+sleep 0.5
+xdotool keyup z
+sleep 0.2
+locate y
+[ $wy -lt $((before_y - 20)) ] ||
+    fail "Z on an AZERTY keyboard did not walk up by its place (world y $before_y -> $wy)"
+echo "ok: walk_keys = position: Z walks up on an AZERTY keyboard ($runtime, y $before_y -> $wy)"
+
+step=pause
+xdotool key p
+# The panel: dark along its left edge, the title bright on it.
+paused_panel() {
+    local edge title
+    edge=$(convert "$shot" -crop 20x130+225+295 +repage -colorspace gray -format '%[fx:mean]' info:)
+    title=$(convert "$shot" -crop 300x60+390+295 +repage -colorspace gray -format '%[fx:mean]' info:)
+    why="no 'Paused' panel: its edge's mean is $edge (want < 0.1), its title's $title (want > 0.1)"
+    below "$edge" 0.1 && ! below "$title" 0.1
+}
+shoot_until 10 paused_panel
+cp "$shot" "$work/paused-1.png"
+xdotool keydown z
+sleep 1
+xdotool keyup z
+take paused-2
+moved=$(compare -metric AE "$work/paused-1.png" "$shot" null: 2>&1)
+[ "$moved" = 0 ] || fail "$moved pixels changed in a second of pause with Z held"
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+g0=$(ticks $game_pid) x0=$(ticks $keys_xvfb) t0=$(now_ms)
+sleep 5
+g1=$(ticks $game_pid) x1=$(ticks $keys_xvfb) t1=$(now_ms)
+cpu=$(awk -v g=$((g1 - g0)) -v x=$((x1 - x0)) -v hz=$hz -v ms=$((t1 - t0)) \
+    'BEGIN { printf "%.2f %.2f", g * 100000 / hz / ms, x * 100000 / hz / ms }')
+set -- $cpu
+echo "ok: paused, nothing moves; $runtime: the game uses $1% of a core, the X server $2%"
+awk -v g=$1 -v x=$2 'BEGIN { exit !(g + x <= 2) }' ||
+    fail "a paused game and the X server use $1% + $2% of a core, more than 2%"
+
+step=mute
+take before-mute
+xdotool key m
+message() {
+    local d
+    d=$(rmse "$shot" 400x40+340+88 "$work/before-mute.png" 400x40+340+88)
+    why="no message at the top after M (difference $d, want > 0.02)"
+    ! below "$d" 0.02
+}
+shoot_until 10 message
+grep -qx 'mute = yes' "$settings" || fail "the settings file does not keep the mute: $(cat "$settings")"
+grep -qx '# mine' "$settings" && grep -qx 'future = 1' "$settings" ||
+    fail "the settings file lost the player's lines: $(cat "$settings")"
+echo "ok: M mutes with a message, and the settings file keeps it beside the player's own lines"
+right_click_ends 10 "while paused"
+setxkbmap us
+echo "ok: a right click ends a paused game with status 0"

@@ -7,6 +7,9 @@
 # be named on standard error; a refused font or picture in one line with its cause, with no line
 # of libpng's. A picture of the other kind under a picture's name loads unremarked.
 #
+# Settings files given with --settings that are empty, huge, binary, a folder, a pipe or
+# unreadable: one line (none for the empty file), the level with the defaults, the file untouched.
+#
 # A pipe (FIFO) in place of a picture or the font must not block the game: it plays its level,
 # and each of the four signals ends it within half a second. A pipe given as a recording to
 # play or to write is refused at once with one line.
@@ -308,6 +311,66 @@ for option in --replay --record; do
     else
         echo "ok ($option a pipe): $(cat "$work/pipe.out")" >>"$work/report"
     fi
+done
+# Settings files that are none: the game says so in one line, plays its level with the defaults
+# and leaves the file as it was. An empty file is a good one with nothing in it.
+settings_case() { # KIND
+    local kind=$1 dir=$work/settings-$1 file runner=() bin=$game from=$data status lines sum=""
+    mkdir -p "$dir"
+    chmod 755 "$dir"
+    file=$dir/settings.ini
+    case $kind in
+    empty) : >"$file" ;;
+    huge) head -c 70000 /dev/zero | tr '\0' '#' >"$file" ;;
+    binary) head -c 3000 /dev/urandom >"$file"; printf '\0' >>"$file" ;;
+    directory) mkdir "$file" ;;
+    fifo) mkfifo "$file" ;;
+    unreadable)
+        printf 'volume = 50\n' >"$file"
+        sum=$(cksum <"$file")
+        chmod 000 "$file"
+        if [ "$(id -u)" -eq 0 ]; then
+            runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+            bin=$shared/$(basename "$game") from=$shared/data
+        fi ;;
+    esac
+    [ -z "$sum" ] && [ -f "$file" ] && sum=$(cksum <"$file")
+    : >"$dir/captions"
+    chmod 666 "$dir/captions"
+    set -m
+    (cd "$from" && exec env CAPTION_LOG="$dir/captions" LD_PRELOAD="$spy" SDL_VIDEODRIVER=dummy \
+        SDL_AUDIODRIVER=dummy ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
+        "${runner[@]}" "$bin" --windowed --settings "$file") >"$dir/out" 2>&1 &
+    local pid=$! waited=0 why=""
+    set +m
+    until grep -q '^FPS = ' "$dir/captions"; do
+        kill -0 $pid 2>/dev/null || { why="ended before its level"; break; }
+        waited=$((waited + 1))
+        [ $waited -gt 600 ] && { why="no level within 30 s"; kill -9 $pid; break; }
+        sleep 0.05
+    done
+    kill -TERM $pid 2>/dev/null
+    wait $pid
+    status=$?
+    lines=$(grep -c "settings" "$dir/out")
+    if [ -z "$why" ] && [ $status -ne 0 ]; then why="exit status $status"; fi
+    if [ -z "$why" ] && [ "$kind" = empty ] && [ "$lines" -ne 0 ]; then why="said: $(cat "$dir/out")"; fi
+    if [ -z "$why" ] && [ "$kind" != empty ] && { [ "$lines" -ne 1 ] ||
+        ! grep -q "the settings file $file .*: playing with the default settings" "$dir/out"; }; then
+        why="expected one line refusing the file, got: $(cat "$dir/out")"
+    fi
+    if [ -z "$why" ] && [ -f "$file" ] && [ "$(chmod 600 "$file"; cksum <"$file")" != "$sum" ]; then
+        why="the file was changed"
+    fi
+    if [ -n "$why" ]; then
+        echo "FAIL (settings file $kind): $why"
+    else
+        echo "ok (settings file $kind): $(grep settings "$dir/out")"
+    fi
+}
+for kind in empty huge binary directory fifo unreadable; do
+    total=$((total + 1))
+    settings_case $kind >>"$work/report"
 done
 failures=$((total - $(grep -c '^ok ' "$work/report")))
 if [ -n "${BROKEN_VERBOSE:-}" ]; then cat "$work/report"; else grep -v '^ok ' "$work/report"; fi

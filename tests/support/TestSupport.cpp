@@ -10,6 +10,7 @@
 #include "ImageLoader.h"
 #include "Screen.h"
 #include "Timer.h"
+#include "Volume.h"
 
 namespace testsupport {
 
@@ -211,6 +212,9 @@ void resetGameGlobals() {
     hud = nullptr;
     mapWidth = 2916;
     mapHeight = 1712;
+    Volume::set(100, false);
+    Mix_Volume(-1, MIX_MAX_VOLUME);
+    Mix_VolumeMusic(MIX_MAX_VOLUME);
 }
 
 Level1* startLevel() {

@@ -728,6 +728,44 @@ async function updateOnReload(kind) {
     }
 }
 
+// Pause, with `toggle` (the P key, or the touch controls' Pause button): the panel shows in the
+// middle, dark at its edge with its white title, nothing moves under it, and a second toggle
+// takes it away.
+async function pausePanel(toggle) {
+    const plain = { w: W, h: H, data: Buffer.alloc(W * H * 4, 16), ch: 4 }; // the panel's colour
+    const edge = (f) => compare(f, plain, 225, 295, 20, 130).mean;
+    const panel = (f) => edge(f) < 12 && whitePixels(f, 390, 295, 300, 60) > 200;
+    await toggle();
+    const first = await waitFor(10, panel, (f) => `no 'Paused' panel (edge ${edge(f).toFixed(1)} ` +
+        `from its colour, want < 12; ${whitePixels(f, 390, 295, 300, 60)} white title pixels)`);
+    await shot(`${prefix}paused`);
+    await sleep(1500);
+    const later = await frame();
+    const moved = compare(first, later, 0, 0, W, H).off;
+    await check(moved === 0, `${(moved * 100).toFixed(2)}% of the picture changed while paused`);
+    await toggle();
+    await waitFor(10, (f) => !panel(f), () => 'a second toggle left the panel up');
+    console.log('ok: the pause shows its panel, holds the picture still, and plays on');
+}
+
+// The settings live in the page's storage: what is stored is read at the start (volume 50), the
+// '-' key steps it down and the storage keeps the change beside the player's own line.
+async function storedSettings() {
+    await page.evaluate(() => localStorage.setItem('deadacre-settings', '# mine\nvolume = 50\n'));
+    await page.reload();
+    await levelStarts();
+    await page.locator('#canvas').click({ position: { x: 5, y: 5 }, button: 'left' }).catch(() => {});
+    await page.keyboard.press('-');
+    const stored = () => page.evaluate(() => localStorage.getItem('deadacre-settings'));
+    const started = Date.now();
+    while (!/volume = 40/.test(await stored()) && Date.now() - started < 10000) await sleep(100);
+    const text = await stored();
+    await check(/^# mine\nvolume = 40\n/.test(text) && /mute = no/.test(text),
+        `after '-' the page's storage holds ${JSON.stringify(text)}, not the stored 50 less 10 ` +
+        'beside the player\'s comment');
+    console.log(`ok: the settings are read from the page's storage and '-' keeps volume 40 there`);
+}
+
 let prefix = '', offline = false;
 async function run(name, fn, ...args) {
     step = name;
@@ -779,6 +817,8 @@ async function main() {
               () => page.mouse.click(pageX(px), pageY(py)));
     await run('short-taps', shortTapsTakeGuns);
     await run('backpack', backpackOpens, () => page.keyboard.press('t'));
+    await run('pause', pausePanel, () => page.keyboard.press('p'));
+    await run('stored-settings', storedSettings);
     await run('end-and-play-again', endAndPlayAgain);
     await run('throttled', throttledRun);
     await run('scaled-to-fit', scaledToFit);
@@ -796,6 +836,7 @@ async function main() {
     await walkTo('x', 700, 690, 710, holdStick);
     await run('phone-pistol', phonePistol);
     await run('phone-backpack', backpackOpens, () => tapButton('Pack'));
+    await run('phone-pause', pausePanel, () => tapButton('Pause'));
     await run('phone-offline', offlineStart);
 
     // A new build on the server, as a player who reloads meets it.
