@@ -13,6 +13,8 @@
 #include <emscripten.h>
 #endif
 
+#include "DataFile.h"
+
 namespace {
 
 std::string trim(const std::string& s) {
@@ -128,43 +130,24 @@ bool Settings::load(const std::string& from, std::string* refusal,
         from.c_str());
 #endif
     // A pipe or a device in its place must not block the game's start.
-    int fd = open(from.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    std::vector<Uint8> bytes;
+    std::string why;
+    int error = 0;
+    if (!DataFile::readWhole(from, MOST_BYTES, &bytes, &why, &error)) {
+        if (error == ENOENT) {
             return true; // no settings yet: the game's own, and a file once something changes
         }
-        *refusal = "cannot be read (" + std::string(std::strerror(errno)) + ")";
+        if (why.compare(0, 12, "larger than ") == 0) {
+            why = "larger than 64 KiB";
+        }
+        // What the player keeps there is theirs: it is never written over.
+        *refusal = why.compare(0, 3, "it ") == 0 ? why.substr(3) : "cannot be read: " + why;
         writable = false;
         return false;
     }
-    std::string why;
-    struct stat info;
-    std::string text;
-    if (fstat(fd, &info) != 0) {
-        why = std::string("cannot be read (") + std::strerror(errno) + ")";
-    } else if (!S_ISREG(info.st_mode)) {
-        why = S_ISDIR(info.st_mode) ? "is a folder, not a file" : "is not a regular file";
-    } else if (info.st_size > MOST_BYTES) {
-        why = "is larger than 64 KiB";
-    } else {
-        char buffer[4096];
-        ssize_t got;
-        while ((got = read(fd, buffer, sizeof buffer)) > 0 &&
-               text.size() <= static_cast<size_t>(MOST_BYTES)) {
-            text.append(buffer, static_cast<size_t>(got));
-        }
-        if (got < 0) {
-            why = std::string("cannot be read (") + std::strerror(errno) + ")";
-        } else if (text.size() > static_cast<size_t>(MOST_BYTES)) {
-            why = "is larger than 64 KiB";
-        } else if (text.find('\0') != std::string::npos) {
-            why = "is not a text file";
-        }
-    }
-    close(fd);
-    if (!why.empty()) {
-        // What the player keeps there is theirs: it is never written over.
-        *refusal = why;
+    std::string text(bytes.begin(), bytes.end());
+    if (text.find('\0') != std::string::npos) {
+        *refusal = "is not a text file";
         writable = false;
         return false;
     }
