@@ -705,6 +705,18 @@ protected:
 
     // Runs a fresh level to its end; before each pass, script(pass) may drive input and the
     // clock. after(level) looks at each finished pass.
+    // The game as recorded and as played back, pass for pass the same as played plainly.
+    static void expectAsPlain(const std::vector<Pass>& plain, const std::vector<Pass>& recorded,
+                              const std::vector<Pass>& replayed) {
+        ASSERT_EQ(plain.size(), recorded.size());
+        ASSERT_EQ(plain.size(), replayed.size());
+        for (size_t i = 0; i < plain.size(); i++) {
+            ASSERT_EQ(plain[i].state, recorded[i].state) << "recording changed pass " << i + 1;
+            ASSERT_EQ(plain[i].frame, recorded[i].frame) << "recording changed pass " << i + 1;
+            ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
+            ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
+        }
+    }
     std::vector<Pass> play(const std::function<void(int)>& script,
                            const std::function<void(Level1*)>& after = nullptr,
                            bool checksums = true, bool framed = false) {
@@ -981,13 +993,7 @@ TEST_F(ReplayLevel, AGamepadGameIsRecordedAndPlayedBackExactly) {
     FakeClock::set(7);
     ASSERT_TRUE(replay(readBytes(path)));
     std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
-    ASSERT_EQ(plain.size(), recorded.size());
-    ASSERT_EQ(plain.size(), replayed.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i].state, recorded[i].state) << "recording changed pass " << i + 1;
-        ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
-        ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
-    }
+    expectAsPlain(plain, recorded, replayed);
 }
 
 TEST_F(ReplayLevel, AGameRecordedAtSixtyFramesASecondPlaysBackExactly) {
@@ -1208,14 +1214,7 @@ TEST_F(ReplayLevel, PausesAndChosenKeysPlayBackOnTheGameOwnKeys) {
     FakeClock::set(7);
     ASSERT_TRUE(replay(readBytes(path)));
     std::vector<Pass> replayed = play([](int) { FakeClock::advance(1000); });
-    ASSERT_EQ(plain.size(), recorded.size());
-    ASSERT_EQ(plain.size(), replayed.size());
-    for (size_t i = 0; i < plain.size(); i++) {
-        ASSERT_EQ(plain[i].state, recorded[i].state) << "chosen keys changed pass " << i + 1;
-        ASSERT_EQ(plain[i].frame, recorded[i].frame) << "chosen keys changed pass " << i + 1;
-        ASSERT_EQ(plain[i].frame, replayed[i].frame) << "playback differs at pass " << i + 1;
-        ASSERT_EQ(plain[i].state, replayed[i].state) << "playback differs at pass " << i + 1;
-    }
+    expectAsPlain(plain, recorded, replayed);
 }
 
 // Frames of the live loop: ten seconds paused read no game time, and the game goes on exactly
