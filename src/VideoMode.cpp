@@ -43,7 +43,13 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     int screenW = info != NULL ? info->current_w : 0;
     int screenH = info != NULL ? info->current_h : 0;
+#ifdef __EMSCRIPTEN__
+    // The browser's SDL leaves the format out of what it tells (vfmt points nowhere); the page
+    // always takes 32-bit pixels.
+    int screenBits = 32;
+#else
     int screenBits = info != NULL && info->vfmt != NULL ? info->vfmt->BitsPerPixel : 32;
+#endif
     std::string fullScreenError;
     if (!windowed) {
         SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, SDL_FULLSCREEN);
