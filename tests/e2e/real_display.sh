@@ -753,3 +753,38 @@ echo "ok: M mutes with a message, and the settings file keeps it beside the play
 right_click_ends 10 "while paused"
 setxkbmap us
 echo "ok: a right click ends a paused game with status 0"
+
+# ---------------------------------------------------------------------------------------------
+# keep_pointer_in_window: in a window on a larger screen a flick past the window's edge stops at
+# the edge while playing; a pause lets the pointer go, and playing on holds it again.
+step=keep-pointer
+start_display 1280x800 pointer
+printf 'window = yes\nkeep_pointer_in_window = yes\n' >"$settings"
+xdotool mousemove 640 400
+start_level "with the pointer kept in the window"
+xdotool windowfocus "$window" 2>/dev/null
+read -r wx0 wy0 ww wh < <(xwininfo -id "$window" |
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }')
+# pointer_after_flick inside|outside: the pointer, sent far past the window's corner, ends there.
+pointer_after_flick() {
+    local at
+    xdotool mousemove 1275 795
+    sleep 0.3
+    at=$(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+    where=outside
+    awk -v p="$at" -v x=$wx0 -v y=$wy0 -v w=$ww -v h=$wh 'BEGIN { split(p, a, " ")
+        exit !(a[1] >= x && a[1] < x + w && a[2] >= y && a[2] < y + h) }' && where=inside
+    why="the pointer ended at $at, $where the window (${ww}x$wh at $wx0,$wy0), expected $1"
+    [ $where = "$1" ]
+}
+pointer_after_flick inside || fail "$why while playing"
+xdotool key p
+sleep 0.5
+pointer_after_flick outside || fail "$why while paused"
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key p
+sleep 0.5
+pointer_after_flick inside || fail "$why after playing on"
+echo "ok: the pointer stays in the window while playing, goes free while paused ($runtime)"
+right_click_ends 10 "with the pointer kept in the window"
