@@ -298,7 +298,7 @@ startup=$(printf '%s\n' "$assets" | grep -vE "$WEAPON_ONLY")
 } | grep -E "${BROKEN_ONLY:-.}" >"$work/cases.txt"
 total=$(wc -l <"$work/cases.txt")
 start=$(date +%s)
-xargs -P "$jobs" -L 1 bash "$self" --case <"$work/cases.txt" >"$work/report" 2>&1
+xargs -r -P "$jobs" -L 1 bash "$self" --case <"$work/cases.txt" >"$work/report" 2>&1
 # A pipe as the recording to play or to write: one line naming it, status 2, nothing waits.
 mkfifo "$work/pipe.dacrec"
 for option in --replay --record; do
