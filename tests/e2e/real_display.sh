@@ -355,10 +355,22 @@ step=potions-in-backpack
 # nothing the next one is made a little lower. Each row is judged in the backpack: the middle
 # potion's row (the player's centre stays below the zombies' reach), then the row of the last
 # potion and the flamethrower, with 3 held so that the flamethrower shows in the HUD once taken.
+# Under load the key can stay down well past the sleep (xdotool itself is slow to start), and the
+# walk overshoots: the time over, when it is more than a few passes, is walked back once.
 hold() { # key, pixels
+    local want_ms t0 over back
+    want_ms=$(awk -v d="$2" 'BEGIN { printf "%d", d / 3 * 21.5 }')
     xdotool keydown "$1"
-    sleep "$(awk -v d="$2" 'BEGIN { printf "%.3f", d / 3 * 0.0215 }')"
+    t0=$(now_ms)
+    sleep "$(awk -v ms="$want_ms" 'BEGIN { printf "%.3f", ms / 1000 }')"
     xdotool keyup "$1"
+    over=$(($(now_ms) - t0 - want_ms))
+    if [ $over -gt 60 ]; then
+        back=$(printf '%s' "$1" | tr wasd swda)
+        xdotool keydown "$back"
+        sleep "$(awk -v ms="$over" 'BEGIN { printf "%.3f", ms / 1000 }')"
+        xdotool keyup "$back"
+    fi
     sleep 0.05
 }
 potion=$data/images/itemImages/healthPotion.png
