@@ -11,6 +11,7 @@
 // SDL lays pixels out as canvas RGBA (red in the lowest byte), so no byte is converted on the way.
 #include <SDL/SDL.h>
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <emscripten.h>
@@ -239,7 +240,7 @@ EM_JS(void, putAreas,
       (const Uint8* pixels, int width, int height, const SDL_Rect* areas, int count), {
           var s = SDL.surfaces[SDL.screen];
           var frame = Module.heapFrame;
-          if (!frame || frame.data.buffer != = HEAPU8.buffer || frame.pixels != = pixels) {
+          if (!frame || frame.data.buffer != HEAPU8.buffer || frame.pixels != pixels) {
               frame = Module.heapFrame = new ImageData(
                   new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4), width, height);
               frame.pixels = pixels;
@@ -337,7 +338,25 @@ extern "C" void webSetCaption(const char* title, const char*) {
     }
 }
 
+// The browser's SDL makes a key's scancode from its key code, which follows the keyboard's layout.
+// A letter key's scancode becomes instead the one of the QWERTY letter in its place on the
+// keyboard (KeyboardEvent.code), which is what KeyBindings::placeOf gives in the browser: the
+// walking keys can answer by their place (walk_keys = position) while every key keeps its letter.
+EM_JS(void, scancodesByPlace, (int scancodeOffset), {
+    var plain = SDL.makeCEvent;
+    SDL.makeCEvent = function(event, ptr) {
+        var made = plain(event, ptr);
+        var code = event.code || '';
+        var letter = code.length == 4 && code.indexOf('Key') == 0 ? code.charCodeAt(3) - 65 : -1;
+        if ((event.type == 'keydown' || event.type == 'keyup') && letter >= 0 && letter < 26) {
+            HEAP32[(ptr + scancodeOffset) >> 2] = 4 + letter;
+        }
+        return made;
+    };
+});
+
 int main(int argc, char** argv) {
+    scancodesByPlace(static_cast<int>(offsetof(SDL_KeyboardEvent, keysym.scancode)));
     // The page is the display: without this the game would look for an X display and stop.
     setenv("SDL_VIDEODRIVER", "emscripten", 0);
     int status = gameMain(argc, argv);
