@@ -346,7 +346,7 @@ EM_JS(void, scancodesByPlace, (int scancodeOffset), {
     var plain = SDL.makeCEvent;
     SDL.makeCEvent = function(event, ptr) {
         var made = plain(event, ptr);
-        var code = event.code || '';
+        var code = event.code || "";
         var letter = code.length == 4 && code.indexOf('Key') == 0 ? code.charCodeAt(3) - 65 : -1;
         if ((event.type == 'keydown' || event.type == 'keyup') && letter >= 0 && letter < 26) {
             HEAP32[(ptr + scancodeOffset) >> 2] = 4 + letter;
