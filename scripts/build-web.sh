@@ -21,7 +21,7 @@ export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
 # -O2 keeps the Asyncify-instrumented code small and fast. WebCompat.h declares what the browser's
 # SDL headers lack and routes the flip and blits through web/WebCompat.cpp.
-CXXFLAGS="-std=c++17 -O2 -Wall -Wextra -Isrc"
+CXXFLAGS="-std=c++17 -O2 -mbulk-memory -Wall -Wextra -Isrc"
 export CXXFLAGS obj
 # A changed header (or this script) makes every object stale; otherwise a source is compiled again
 # only when it is newer than its object.
@@ -49,7 +49,7 @@ ls src/*.cpp web/WebCompat.cpp | xargs -P "$(nproc)" -I{} sh -c '
 # SDL_Delay sleep). No indirect call lies on the way to the flip, so only direct callers are
 # instrumented, which keeps the code small and fast.
 # shellcheck disable=SC2086
-em++ -O2 ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
+em++ -O2 -mbulk-memory ${WEB_LINK_FLAGS:-} $objects -o "$out/index.js" \
     -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT=1 -sASYNCIFY_STACK_SIZE=65536 \
     -sASYNCIFY_IMPORTS='["waitForNextFrame","emscripten_sleep"]' \
     -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web \

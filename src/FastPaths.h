@@ -7,8 +7,8 @@
 // gives the same pixels and decisions as the plain way; the switch is what lets a test prove it.
 class FastPaths {
 public:
-    // On in the game; off for the identity test's plain run, the benchmark's --plain, and the
-    // browser build, whose surfaces live in canvases that direct pixel writes would not reach.
+    // On in the game and in the browser build (whose pictures are drawn in the wasm heap, as
+    // here); off for the identity test's plain run and the benchmark's --plain.
     static bool enabled;
 };
 

@@ -234,6 +234,11 @@ Uint8 KeyBindings::placeOf(SDLKey letter) {
         return 0;
     }
     int i = letter - SDLK_a;
+#ifdef __EMSCRIPTEN__
+    // The page gives a letter key the scancode of the QWERTY letter in its place, SDL 2's
+    // numbering: a is 4, z is 29 (web/WebCompat.cpp).
+    return static_cast<Uint8>(4 + i);
+#endif
     // X's key codes of a QWERTY keyboard's letters, a to z: classic SDL 1.2 hands them on, and
     // sdl12-compat gives the same numbers (measured with xdotool on both).
     static const Uint8 X_CODES[26] = {38, 56, 54, 40, 26, 41, 42, 43, 31, 44, 45, 46, 58,

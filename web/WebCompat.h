@@ -17,6 +17,10 @@ int webFlip(SDL_Surface* screen);
 int webUpperBlit(SDL_Surface* source, SDL_Rect* sourceArea, SDL_Surface* destination,
                  SDL_Rect* destinationArea);
 void webSetCaption(const char* title, const char* icon);
+int webFillRect(SDL_Surface* surface, SDL_Rect* area, Uint32 colour);
+int webLockSurface(SDL_Surface* surface);
+void webUnlockSurface(SDL_Surface* surface);
+void webUpdateRects(SDL_Surface* screen, int count, SDL_Rect* areas);
 
 #ifdef __cplusplus
 }
@@ -31,5 +35,12 @@ void webSetCaption(const char* title, const char* icon);
 #undef SDL_BlitSurface
 #define SDL_UpperBlit webUpperBlit
 #define SDL_BlitSurface webUpperBlit
+#define SDL_FillRect webFillRect
+#define SDL_LockSurface webLockSurface
+#define SDL_UnlockSurface webUnlockSurface
+#define SDL_UpdateRects webUpdateRects
+// Every surface's pixels are in the heap (WebCompat.cpp): none needs locking.
+#undef SDL_MUSTLOCK
+#define SDL_MUSTLOCK(S) 0
 
 #endif
