@@ -52,7 +52,6 @@ HUD::~HUD() {
     SDL_FreeSurface(barCache);
 }
 
-// Renders what displayString holds; without a font nothing is rendered and nothing painted.
 // A pass that is not painted shows no number: its text is left empty, not written out.
 template <typename T> static void writeNumber(std::stringstream& text, T value) {
     text.str("");
@@ -62,6 +61,7 @@ template <typename T> static void writeNumber(std::stringstream& text, T value) 
     }
 }
 
+// Renders what displayString holds; without a font nothing is rendered and nothing painted.
 void HUD::renderNumber(NumberSlot slot) {
     std::string text = displayString.str();
     if (!Screen::painting()) {
