@@ -1,6 +1,7 @@
 #include "FastDrawing.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -63,6 +64,33 @@ void FastDrawing::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {
     if (SDL_MUSTLOCK(surface)) {
         SDL_UnlockSurface(surface);
     }
+}
+
+bool FastDrawing::shift(SDL_Surface* surface, int dx, int dy) {
+    int width = surface->w - std::abs(dx), height = surface->h - std::abs(dy);
+    if (width <= 0 || height <= 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) {
+        return false;
+    }
+    int bpp = surface->format->BytesPerPixel;
+    Uint8* pixels = static_cast<Uint8*>(surface->pixels);
+    Uint8* to = pixels + std::max(0, -dy) * surface->pitch + std::max(0, -dx) * bpp;
+    const Uint8* from = pixels + std::max(0, dy) * surface->pitch + std::max(0, dx) * bpp;
+    // Rows are taken in the order that reads each before it is written over.
+    int step = surface->pitch;
+    if (dy < 0) {
+        to += (height - 1) * step;
+        from += (height - 1) * step;
+        step = -step;
+    }
+    for (int row = 0; row < height; row++) {
+        memmove(to, from, static_cast<size_t>(width) * bpp);
+        to += step;
+        from += step;
+    }
+    if (SDL_MUSTLOCK(surface)) {
+        SDL_UnlockSurface(surface);
+    }
+    return true;
 }
 
 bool FastDrawing::blendsDirectly(SDL_Surface* source, SDL_Surface* destination) {

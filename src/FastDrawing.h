@@ -36,6 +36,10 @@ public:
     // Fills area (clipped to the surface's clip rectangle, as SDL_FillRect clips) with colour;
     // the same bytes as SDL_FillRect, written with memset where the colour's bytes are all zero.
     static void fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour);
+    // Moves the surface's pixels so that what stood at (x + dx, y + dy) stands at (x, y), where
+    // both lie on it; the band that nothing moves into keeps its old pixels. False, and nothing
+    // moved, when the surface cannot be locked or the shift leaves nothing of it in place.
+    static bool shift(SDL_Surface* surface, int dx, int dy);
 
 private:
     static bool directBlendMatchesSdl();

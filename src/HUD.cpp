@@ -52,6 +52,15 @@ HUD::~HUD() {
     SDL_FreeSurface(barCache);
 }
 
+// A pass that is not painted shows no number: its text is left empty, not written out.
+template <typename T> static void writeNumber(std::stringstream& text, T value) {
+    text.str("");
+    text.clear();
+    if (Screen::painting()) {
+        text << value;
+    }
+}
+
 // Renders what displayString holds; without a font nothing is rendered and nothing painted.
 void HUD::renderNumber(NumberSlot slot) {
     std::string text = displayString.str();
@@ -82,23 +91,17 @@ void HUD::paintNumber(int x, int y) {
 void HUD::draw() {
     textsDraw();
 
-    displayString.str("");
-    displayString.clear();
-    displayString << player->getHealth();
+    writeNumber(displayString, player->getHealth());
     renderNumber(HEALTH);
     paintNumber(1010, 650);
 
-    displayString.str("");
-    displayString.clear();
-    displayString << player->getClipSize();
+    writeNumber(displayString, player->getClipSize());
     renderNumber(CLIP);
     paintNumber(980, 20);
 
     Screen::paint(player->getWeaponPic(), mainScreen, 1020, 20, NULL);
 
-    displayString.str("");
-    displayString.clear();
-    displayString << player->getGold();
+    writeNumber(displayString, player->getGold());
     renderNumber(GOLD);
     fadeGold();
     Uint8 a = static_cast<Uint8>(static_cast<Sint16>(alpha));

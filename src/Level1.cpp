@@ -90,6 +90,12 @@ void Level1::setUpWorld() {
     pathingBlockers[0] = new PathingBlocker(-10, 100, 100, 100);
     pathingBlockers[1] = new PathingBlocker(300, 100, 100, 100);
 
+    for (int i = 0; i < 2; i++) {
+        mapView.addStanding(images[0], mainScreen, images[i + 1],
+                            pathingBlockers[i]->getXLocation() + camera.x,
+                            pathingBlockers[i]->getYLocation() + camera.y);
+    }
+
     ownCollision = collisionDetection = new Collision();
     collisionDetection->setPathingBlockers(pathingBlockers);
 
@@ -245,11 +251,8 @@ void Level1::runPass() {
     Screen::beginPass(shown || Replay::playingBack());
     handleHeldKeys();
 
+    // The map with the buildings standing on it.
     mapView.paint(images[0], mainScreen, camera);
-    Screen::paint(images[1], mainScreen, pathingBlockers[0]->getXLocation(),
-                  pathingBlockers[0]->getYLocation(), NULL);
-    Screen::paint(images[2], mainScreen, pathingBlockers[1]->getXLocation(),
-                  pathingBlockers[1]->getYLocation(), NULL);
 
     collisionDetection->setUnits(units);
 

@@ -1,5 +1,7 @@
 #include "MapView.h"
 
+#include <algorithm>
+
 #include "FastDrawing.h"
 #include "FastPaths.h"
 #include "Screen.h"
@@ -16,6 +18,49 @@ void MapView::paint(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view)
             paintAreas(map, screen, view, *areas);
         }
     });
+    for (Standing& one : standing) {
+        paintStanding(one, map, screen, view);
+    }
+}
+
+void MapView::addStanding(SDL_Surface* map, SDL_Surface* screen, SDL_Surface* picture, int x,
+                          int y) {
+    Standing one = {picture, x, y, false};
+    // Painted over the map's own pixels, the picture gives the same pixels in the map as it
+    // would on a screen of the same format freshly painted with that part of the map.
+    if (picture != NULL && FastPaths::enabled && FastDrawing::copiesRowByRow(map, screen)) {
+        Screen::paint(picture, map, x, y, NULL);
+        one.inMap = true;
+    }
+    standing.push_back(one);
+}
+
+// The whole picture, or, once it is in the map, its parts past the map's edges, over the black
+// there.
+void MapView::paintStanding(const Standing& one, SDL_Surface* map, SDL_Surface* screen,
+                            const SDL_Rect& view) {
+    int screenX = one.x - view.x, screenY = one.y - view.y;
+    if (!one.inMap) {
+        Screen::paint(one.picture, screen, screenX, screenY, NULL);
+        return;
+    }
+    // In the picture's own coordinates: the columns left and right of the map, then the rows
+    // above and below it between those columns.
+    int w = one.picture->w, h = one.picture->h;
+    int left = std::min(std::max(-one.x, 0), w),
+        right = std::max(std::min(map->w - one.x, w), left);
+    int top = std::min(std::max(-one.y, 0), h), bottom = std::max(std::min(map->h - one.y, h), top);
+    SDL_Rect parts[4] = {
+        {0, 0, static_cast<Uint16>(left), static_cast<Uint16>(h)},
+        {static_cast<Sint16>(right), 0, static_cast<Uint16>(w - right), static_cast<Uint16>(h)},
+        {static_cast<Sint16>(left), 0, static_cast<Uint16>(right - left), static_cast<Uint16>(top)},
+        {static_cast<Sint16>(left), static_cast<Sint16>(bottom), static_cast<Uint16>(right - left),
+         static_cast<Uint16>(h - bottom)}};
+    for (SDL_Rect& part : parts) {
+        if (part.w > 0 && part.h > 0) {
+            Screen::paint(one.picture, screen, screenX + part.x, screenY + part.y, &part);
+        }
+    }
 }
 
 void MapView::paintWhole(SDL_Surface* map, SDL_Surface* screen, const SDL_Rect& view,

@@ -1,6 +1,7 @@
 #include "Screen.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "FastDrawing.h"
@@ -141,6 +142,58 @@ void collectChanges(SDL_Surface* screen) {
     partialUpdate = false;
 }
 
+// The record's areas moved with a view that moved by (dx, dy), and the bands of the screen the
+// shift left uncovered, each within the screen.
+void addShifted(SDL_Surface* screen, const SDL_Rect* areas, int count, int dx, int dy,
+                std::vector<SDL_Rect>* shifted) {
+    auto add = [&](int left, int top, int right, int bottom) {
+        left = std::max(left, 0);
+        top = std::max(top, 0);
+        right = std::min(right, screen->w);
+        bottom = std::min(bottom, screen->h);
+        if (right > left && bottom > top) {
+            shifted->push_back({static_cast<Sint16>(left), static_cast<Sint16>(top),
+                                static_cast<Uint16>(right - left),
+                                static_cast<Uint16>(bottom - top)});
+        }
+    };
+    for (int i = 0; i < count; i++) {
+        const SDL_Rect& area = areas[i];
+        add(area.x - dx, area.y - dy, area.x + area.w - dx, area.y + area.h - dy);
+    }
+    if (dx > 0) {
+        add(screen->w - dx, 0, screen->w, screen->h);
+    } else if (dx < 0) {
+        add(0, 0, -dx, screen->h);
+    }
+    if (dy > 0) {
+        add(0, screen->h - dy, screen->w, screen->h);
+    } else if (dy < 0) {
+        add(0, 0, screen->w, -dy);
+    }
+}
+
+// Whether painting the background whole would paint every pixel of the screen: only then does
+// the screen hold nothing but the background and the record's areas.
+bool wholeClip(const SDL_Surface* screen) {
+    const SDL_Rect& clip = screen->clip_rect;
+    return clip.x == 0 && clip.y == 0 && clip.w == screen->w && clip.h == screen->h;
+}
+
+long passesScrolledSoFar = 0;
+
+// What stands still is put back and painted again at the same place each frame: the same area
+// twice among the changes. Sent once, the display receives the same picture for half the copying.
+void dropRepeatedAreas(std::vector<SDL_Rect>* areas) {
+    auto key = [](const SDL_Rect& r) { return std::make_tuple(r.y, r.x, r.w, r.h); };
+    std::sort(areas->begin(), areas->end(),
+              [&](const SDL_Rect& a, const SDL_Rect& b) { return key(a) < key(b); });
+    areas->erase(
+        std::unique(areas->begin(), areas->end(),
+                    [&](const SDL_Rect& a, const SDL_Rect& b) { return key(a) == key(b); }),
+        areas->end());
+}
+
 void blitWithSdl(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
     SDL_Rect offset;
     offset.x = static_cast<Sint16>(x);
@@ -229,10 +282,20 @@ void Screen::paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inP
     }
     const SDL_Rect* areas;
     int count;
-    bool restoring = inParts && backgroundKept && backgroundView.x == view.x &&
-                     backgroundView.y == view.y && recorded(screen, &areas, &count);
+    bool kept = inParts && backgroundKept && recorded(screen, &areas, &count);
+    int dx = view.x - backgroundView.x, dy = view.y - backgroundView.y;
+    bool restoring = kept && dx == 0 && dy == 0;
+    // A view that moved: outside the record's areas the screen holds the background seen from
+    // the last view, which is the new one's shifted. Moving it across the screen is much cheaper
+    // than copying it afresh out of the large map, and only the areas and the band uncovered
+    // need the background put back.
+    bool scrolling = kept && !restoring && wholeClip(screen) && FastDrawing::shift(screen, dx, dy);
     if (restoring) {
         putBackAreas.assign(areas, areas + count);
+    } else if (scrolling) {
+        putBackAreas.clear();
+        addShifted(screen, areas, count, dx, dy, &putBackAreas);
+        passesScrolledSoFar++;
     }
     // Painting the background must not add to the record: it would be put back again next time.
     stopRecording();
@@ -240,10 +303,8 @@ void Screen::paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inP
     if (restoring) {
         // What changes on the display this pass: these areas, put back, and what is painted next.
         changedAreas = putBackAreas;
-        putBack(&putBackAreas);
-    } else {
-        putBack(NULL);
     }
+    putBack(restoring || scrolling ? &putBackAreas : NULL);
     backgroundKept = inParts;
     backgroundView = view;
     if (inParts) {
@@ -253,11 +314,14 @@ void Screen::paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inP
     }
 }
 
+long Screen::passesScrolled() { return passesScrolledSoFar; }
+
 void Screen::showFrame(SDL_Surface* screen) {
     collectChanges(screen);
     // The one look at the window this frame.
     PresentationPath::Target target = PresentationPath::target(screen);
     if (!unshownAll && target.takesAreas) {
+        dropRepeatedAreas(&unshownAreas);
         PresentationPath::showAreas(screen, target, unshownAreas.data(),
                                     static_cast<int>(unshownAreas.size()));
     } else {

@@ -31,11 +31,13 @@ public:
     static void fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour);
 
     // The pass's background, first thing painted: putBack paints it (through paint and fill)
-    // where the screen differs from the background seen at view. It is given the areas painted
-    // over since the last painted pass, when that pass saw the background from view too and
-    // inParts says the background can be painted in parts exactly as in whole; otherwise null,
-    // and the whole screen is to be painted. What putBack paints is not recorded; everything
-    // painted after it is. A pass that is not painted leaves screen and record as they were.
+    // where the screen differs from the background seen at view. When inParts says the
+    // background can be painted in parts exactly as in whole and the record is known, it is
+    // given areas: with the view where the last painted pass saw it, the areas painted over
+    // since; with the view moved by less than the screen, the screen is first shifted with it,
+    // and the areas are those moved along and the bands uncovered. Otherwise null, and the whole
+    // screen is to be painted. What putBack paints is not recorded; everything painted after it
+    // is. A pass that is not painted leaves screen and record as they were.
     typedef std::function<void(const std::vector<SDL_Rect>* areas)> PutBack;
     static void paintBackground(SDL_Surface* screen, const SDL_Rect& view, bool inParts,
                                 const PutBack& putBack);
@@ -47,6 +49,8 @@ public:
     // The screen or the display no longer holds what the record says: the next frame is painted
     // and sent whole.
     static void invalidate();
+    // Passes since the start whose background was shifted with the view, for the tests.
+    static long passesScrolled();
 };
 
 #endif

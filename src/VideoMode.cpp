@@ -192,8 +192,28 @@ void VideoMode::holdPointer(bool playing) {
     grabAsWanted();
 }
 
+// The next event, looking at the display for new ones at most once per millisecond of real time:
+// a frame's catch-up passes come microseconds apart, and each look (a read of the X connection,
+// more on sdl12-compat) cost more than the rest of a still frame's passes. Events already queued
+// (pushed by the game or a test) are read at once either way.
+static int nextEvent(SDL_Event* event) {
+#ifdef __EMSCRIPTEN__
+    return SDL_PollEvent(event); // the page's events arrive between frames
+#else
+    static bool looked = false;
+    static Uint32 lastLook = 0;
+    Uint32 now = SDL_GetTicks();
+    if (!looked || now != lastLook) {
+        SDL_PumpEvents();
+        looked = true;
+        lastLook = now;
+    }
+    return SDL_PeepEvents(event, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0;
+#endif
+}
+
 int VideoMode::pollEvent(SDL_Event* event) {
-    while (SDL_PollEvent(event)) {
+    while (nextEvent(event)) {
         if (isToggle(*event)) {
             SDL_Surface* screen = toggle();
             if (screen != NULL && screenChanged != nullptr) {

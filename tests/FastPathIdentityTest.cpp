@@ -77,6 +77,13 @@ struct Play {
     bool messageShown = false, messagesGone = false;
     double lowestHealth = 1e9;
     long framesInPart = 0; // sent to the display in part rather than whole
+    // Painted by shifting the last frame's background with the view, and of those, with the
+    // view past an edge of the map.
+    long passesScrolled = 0;
+    long passesScrolledPastAnEdge = 0;
+    // The building that stands across the map's left edge (x -10 to 90, y 100 to 200) in view
+    // with the black past that edge: its part there is painted apart from the map.
+    bool buildingAcrossTheEdgeSeen = false;
 };
 
 typedef std::function<void(Level1&, int)> Script;
@@ -104,6 +111,7 @@ Play play(bool fast, int passes, const Script& script, int fps = 0) {
     SDL_Rect lastCamera = camera;
     std::vector<Uint64>& trace = result.trace;
     const long inPartBefore = PresentationPath::tally().framesInPart;
+    long scrolledBefore = Screen::passesScrolled();
     for (int pass = 0; pass < passes; pass++) {
         script(*level, pass);
         if (fps > 0) {
@@ -113,10 +121,19 @@ Play play(bool fast, int passes, const Script& script, int fps = 0) {
         }
         trace.push_back(frameHash());
         trace.push_back(stateHash(*level));
-        result.cameraOffLeft |= camera.x < 0;
-        result.cameraOffTop |= camera.y < 0;
-        result.cameraOffRight |= camera.x + 1080 > mapWidth;
-        result.cameraOffBottom |= camera.y + 720 > mapHeight;
+        bool offLeft = camera.x < 0, offTop = camera.y < 0;
+        bool offRight = camera.x + 1080 > mapWidth, offBottom = camera.y + 720 > mapHeight;
+        result.cameraOffLeft |= offLeft;
+        result.cameraOffTop |= offTop;
+        result.cameraOffRight |= offRight;
+        result.cameraOffBottom |= offBottom;
+        result.buildingAcrossTheEdgeSeen |=
+            offLeft && camera.x + 1080 > -10 && camera.y < 200 && camera.y + 720 > 100;
+        if (Screen::passesScrolled() != scrolledBefore) {
+            result.passesScrolled++;
+            result.passesScrolledPastAnEdge += offLeft || offTop || offRight || offBottom;
+            scrolledBefore = Screen::passesScrolled();
+        }
         bool still = camera.x == lastCamera.x && camera.y == lastCamera.y;
         result.stillPasses += still;
         lastCamera = camera;
@@ -323,6 +340,10 @@ TEST(FastPaths, EveryFrameAndEveryDecisionMatchThePlainPaths) {
     EXPECT_GT(fast.mostProjectiles, 20u);
     EXPECT_GT(fast.stillPasses, 150);
     EXPECT_GT(fast.zombiesHurt, 0);
+    // Most moving views are the last one's shifted, some with the map's edge in sight.
+    EXPECT_GT(fast.passesScrolled, 400);
+    EXPECT_GT(fast.passesScrolledPastAnEdge, 50);
+    EXPECT_TRUE(fast.buildingAcrossTheEdgeSeen);
 }
 
 TEST(FastPaths, PickupsFromTheMapAFlameHeldStillBitesAndFadesMatchThePlainPaths) {
@@ -348,9 +369,10 @@ TEST(FastPaths, FramesAtSixtyASecondWithCatchUpMatchThePlainPathsAndAreSentInPar
         Script script;
         int frames;
         int stillFrames;
-    } cases[] = {{"tour", tour, 760, 40},
-                 {"standoff", standoff, 800, 150},
-                 {"standing ground", standingGround, 400, 390}};
+        int scrolledFrames; // the view moved since the last frame shown, by less than a screen
+    } cases[] = {{"tour", tour, 760, 40, 600},
+                 {"standoff", standoff, 800, 150, 500},
+                 {"standing ground", standingGround, 400, 390, -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Play fast;
@@ -359,6 +381,7 @@ TEST(FastPaths, FramesAtSixtyASecondWithCatchUpMatchThePlainPathsAndAreSentInPar
         // A still view's frames went to the display in part, catch-up passes and all; but the
         // level's first frame, which is sent whole.
         EXPECT_GE(fast.framesInPart, fast.stillPasses - 1);
+        EXPECT_GT(fast.passesScrolled, c.scrolledFrames);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "FastDrawing.h"
 #include "FastPaths.h"
@@ -207,4 +208,39 @@ TEST(ImageLoaderFastPath, SmallSpritesBlendToTheBytesSdlWrites) {
         SDL_FreeSurface(sprite);
     }
     SDL_FreeSurface(sdlScreen);
+}
+
+// A view that moved is shifted on the screen in place: every pixel that has a source on the
+// screen must come from (x + dx, y + dy), in every direction and overlap; the band nothing moves
+// into keeps its pixels; a shift by a whole screen or more moves nothing and says so.
+TEST(ImageLoaderFastPath, AShiftedScreenHoldsWhatStoodThatFarAway) {
+    ImageLoader loader;
+    SDL_Surface* map = loader.optimizeImage("images/level1Images/backgroundLevel.jpg");
+    ASSERT_TRUE(map != NULL);
+    const int shifts[][2] = {{1, 0},    {-1, 0},    {0, 1},    {0, -1},   {37, 23},  {-37, 23},
+                             {37, -23}, {-37, -23}, {1079, 0}, {0, -719}, {1080, 0}, {0, 720}};
+    for (auto& shift : shifts) {
+        int dx = shift[0], dy = shift[1];
+        SDL_Rect view = {300, 200, 1080, 720};
+        Screen::paint(map, mainScreen, 0, 0, &view);
+        std::vector<Uint32> before(1080 * 720);
+        for (int y = 0; y < 720; y++) {
+            for (int x = 0; x < 1080; x++) {
+                before[y * 1080 + x] = screenPixel(x, y);
+            }
+        }
+        bool moves = std::abs(dx) < 1080 && std::abs(dy) < 720;
+        EXPECT_EQ(moves, FastDrawing::shift(mainScreen, dx, dy)) << dx << ", " << dy;
+        int wrong = 0;
+        for (int y = 0; y < 720; y++) {
+            for (int x = 0; x < 1080; x++) {
+                int fromX = x + dx, fromY = y + dy;
+                bool moved = moves && fromX >= 0 && fromX < 1080 && fromY >= 0 && fromY < 720;
+                wrong += screenPixel(x, y) !=
+                         (moved ? before[fromY * 1080 + fromX] : before[y * 1080 + x]);
+            }
+        }
+        EXPECT_EQ(0, wrong) << "pixels misplaced by a shift of " << dx << ", " << dy;
+    }
+    SDL_FreeSurface(map);
 }
