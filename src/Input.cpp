@@ -71,4 +71,8 @@ int Input::Live::pollEvent(SDL_Event* event) { return VideoMode::pollEvent(event
 
 Uint8* Input::Live::keyState() { return KeyBindings::gameKeys(); }
 
-Uint8 Input::Live::mouseState(int* x, int* y) { return SDL_GetMouseState(x, y); }
+Uint8 Input::Live::mouseState(int* x, int* y) {
+    Uint8 buttons = SDL_GetMouseState(NULL, NULL);
+    VideoMode::pointer(x, y);
+    return buttons;
+}

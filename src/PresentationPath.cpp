@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "Scaler.h"
 #ifndef __EMSCRIPTEN__
 #include <dlfcn.h>
 #endif
@@ -209,7 +211,14 @@ bool copyAreas(SDL_Surface* screen, void* window, Sdl2Surface* framebuffer, cons
 
 } // namespace
 
+// The game paints into an off-screen picture while it is shown scaled: what reaches the display is
+// the window the picture is scaled into.
+static bool scaled(SDL_Surface* screen) { return Scaler::on() && screen == Scaler::picture(); }
+
 PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
+    if (scaled(screen)) {
+        screen = Scaler::window();
+    }
     Target found = {NULL, NULL, !onSdl12Compat()};
     Sdl2Surface* framebuffer = windowFramebuffer(screen, &found.window);
     if (framebuffer != NULL) {
@@ -220,6 +229,11 @@ PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
 }
 
 void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
+    if (scaled(screen)) {
+        static std::vector<SDL_Rect> changed;
+        Scaler::scaleAll(&changed);
+        screen = Scaler::window();
+    }
     Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
     const Sdl2Rect whole = {0, 0, screen->w, screen->h};
     countWhole(screen);
@@ -233,6 +247,13 @@ void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
 
 void PresentationPath::showAreas(SDL_Surface* screen, const Target& target, const SDL_Rect* rects,
                                  int count) {
+    if (scaled(screen)) {
+        static std::vector<SDL_Rect> changed;
+        Scaler::scaleAreas(rects, count, &changed);
+        screen = Scaler::window();
+        rects = changed.data();
+        count = static_cast<int>(changed.size());
+    }
     if (!onSdl12Compat()) {
         countInPart(rects, count);
         SDL_UpdateRects(screen, count, const_cast<SDL_Rect*>(rects));

@@ -1,0 +1,235 @@
+#include "Scaler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Along one axis: for each pixel of the window, the picture's pixel it starts from and how much
+// (of 256) of the next one is mixed in.
+struct Axis {
+    int source = 0, shown = 0;
+    std::vector<int> from;
+    std::vector<int> weight;
+    bool copiesOnly = true;
+
+    void plan(int sourceSize, int shownSize) {
+        if (source == sourceSize && shown == shownSize) {
+            return;
+        }
+        source = sourceSize;
+        shown = shownSize;
+        from.assign(shown, 0);
+        weight.assign(shown, 0);
+        copiesOnly = true;
+        const double scale = static_cast<double>(shown) / source;
+        // Within this distance of a pixel's middle the window shows the pixel itself; beyond it,
+        // the step to the next pixel is spread over what is left, one window pixel wide.
+        const double flat = scale >= 1 ? 0.5 - 0.5 / scale : 0;
+        for (int d = 0; d < shown; d++) {
+            double at = (d + 0.5) / scale;
+            double whole = std::floor(at);
+            double fromMiddle = at - whole - 0.5;
+            double kept = std::max(-flat, std::min(flat, fromMiddle));
+            double sample = scale >= 1 ? whole + (fromMiddle - kept) * scale + 0.5 : at;
+            double left = std::floor(sample - 0.5);
+            int mix = static_cast<int>(std::lround((sample - 0.5 - left) * 256));
+            int first = static_cast<int>(left);
+            if (mix >= 256) {
+                first++;
+                mix = 0;
+            }
+            if (first < 0) {
+                first = 0;
+                mix = 0;
+            }
+            if (first >= source - 1) {
+                first = source - 1;
+                mix = 0;
+            }
+            from[d] = first;
+            weight[d] = mix;
+            copiesOnly = copiesOnly && mix == 0;
+        }
+    }
+
+    // The window's pixels that read any of the picture's pixels in [begin, end).
+    void span(int begin, int end, int* shownBegin, int* shownEnd) const {
+        // The first window pixel reading begin or later, the last reading before end (a window
+        // pixel reads from[d] and, when mixed, the pixel after it).
+        auto low = std::lower_bound(from.begin(), from.end(), begin - 1);
+        auto high = std::lower_bound(from.begin(), from.end(), end);
+        *shownBegin = static_cast<int>(low - from.begin());
+        *shownEnd = static_cast<int>(high - from.begin());
+    }
+};
+
+inline Uint32 mix(Uint32 a, Uint32 b, int weight) {
+    const Uint32 w = static_cast<Uint32>(weight), keep = 256 - w;
+    Uint32 redBlue = ((a & 0xFF00FF) * keep + (b & 0xFF00FF) * w) >> 8;
+    Uint32 green = ((a & 0xFF00) * keep + (b & 0xFF00) * w) >> 8;
+    Uint32 top = (((a >> 24) * keep + (b >> 24) * w) >> 8) << 24;
+    return (redBlue & 0xFF00FF) | (green & 0xFF00) | top;
+}
+
+struct Plan {
+    Axis across, down;
+    std::vector<Uint32> rows[2];
+    int rowOf[2] = {-1, -1};
+};
+
+Plan plan;
+
+// Row y of the picture scaled across, window columns [begin, end), into out (indexed from begin).
+void scaleRow(const Uint32* row, const Axis& across, int begin, int end, Uint32* out) {
+    const int* from = across.from.data();
+    const int* weight = across.weight.data();
+    if (across.copiesOnly) {
+        for (int d = begin; d < end; d++) {
+            *out++ = row[from[d]];
+        }
+        return;
+    }
+    for (int d = begin; d < end; d++) {
+        const Uint32 a = row[from[d]];
+        *out++ = weight[d] == 0 ? a : mix(a, row[from[d] + 1], weight[d]);
+    }
+}
+
+// The picture's row y scaled across, kept in one of two buffers: a row is asked for by the one
+// or two window rows that read it, one after the other.
+const Uint32* scaledRow(const SDL_Surface* from, int y, int begin, int end, int slotHint) {
+    for (int slot = 0; slot < 2; slot++) {
+        if (plan.rowOf[slot] == y) {
+            return plan.rows[slot].data();
+        }
+    }
+    int slot = slotHint & 1;
+    std::vector<Uint32>& row = plan.rows[slot];
+    row.resize(static_cast<size_t>(end - begin));
+    const Uint32* pixels =
+        reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(from->pixels) + y * from->pitch);
+    scaleRow(pixels, plan.across, begin, end, row.data());
+    plan.rowOf[slot] = y;
+    return row.data();
+}
+
+SDL_Surface* painted = NULL;
+SDL_Surface* shownOn = NULL;
+Fit fitted;
+
+} // namespace
+
+SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, SDL_Rect area) {
+    plan.across.plan(from->w, fit.picture.w);
+    plan.down.plan(from->h, fit.picture.h);
+    const int left = std::max(0, static_cast<int>(area.x));
+    const int top = std::max(0, static_cast<int>(area.y));
+    const int right = std::min(from->w, area.x + static_cast<int>(area.w));
+    const int bottom = std::min(from->h, area.y + static_cast<int>(area.h));
+    int x0, x1, y0, y1;
+    plan.across.span(left, right, &x0, &x1);
+    plan.down.span(top, bottom, &y0, &y1);
+    // Only what lies on the window: a picture larger than a window shrunk past it is cut.
+    x0 = std::max(x0, -fit.picture.x);
+    y0 = std::max(y0, -fit.picture.y);
+    x1 = std::min(x1, to->w - fit.picture.x);
+    y1 = std::min(y1, to->h - fit.picture.y);
+    if (right <= left || bottom <= top || x1 <= x0 || y1 <= y0 ||
+        from->format->BytesPerPixel != 4 || to->format->BytesPerPixel != 4) {
+        return {0, 0, 0, 0};
+    }
+    SDL_LockSurface(from);
+    SDL_LockSurface(to);
+    plan.rowOf[0] = plan.rowOf[1] = -1;
+    const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
+    for (int d = y0; d < y1; d++) {
+        const int y = plan.down.from[d], weight = plan.down.weight[d];
+        Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(to->pixels) +
+                                                (fit.picture.y + d) * to->pitch) +
+                      fit.picture.x + x0;
+        const Uint32* upper = scaledRow(from, y, x0, x1, y);
+        if (weight == 0) {
+            std::memcpy(out, upper, bytes);
+            continue;
+        }
+        const Uint32* lower = scaledRow(from, y + 1, x0, x1, y + 1);
+        upper = scaledRow(from, y, x0, x1, y); // still kept: the two slots hold y and y + 1
+        for (int i = 0; i < x1 - x0; i++) {
+            out[i] = mix(upper[i], lower[i], weight);
+        }
+    }
+    SDL_UnlockSurface(to);
+    SDL_UnlockSurface(from);
+    return {static_cast<Sint16>(fit.picture.x + x0), static_cast<Sint16>(fit.picture.y + y0),
+            static_cast<Uint16>(x1 - x0), static_cast<Uint16>(y1 - y0)};
+}
+
+void Scaler::start(SDL_Surface* screen) {
+    if (screen == NULL) {
+        stop();
+        return;
+    }
+    shownOn = screen;
+    fitted = Fit::inside(screen->w, screen->h);
+    // Made once and kept: the game's objects hold its address across every later mode, whose
+    // format on one display stays the same.
+    if (painted == NULL) {
+        const SDL_PixelFormat* format = screen->format;
+        painted = SDL_CreateRGBSurface(SDL_SWSURFACE, Fit::PICTURE_W, Fit::PICTURE_H,
+                                       format->BitsPerPixel, format->Rmask, format->Gmask,
+                                       format->Bmask, 0);
+    }
+}
+
+void Scaler::stop() {
+    if (painted != NULL) {
+        SDL_FreeSurface(painted);
+    }
+    painted = NULL;
+    shownOn = NULL;
+}
+
+bool Scaler::on() { return painted != NULL && shownOn != NULL; }
+
+SDL_Surface* Scaler::picture() { return painted; }
+
+SDL_Surface* Scaler::window() { return shownOn; }
+
+const Fit& Scaler::fit() { return fitted; }
+
+SDL_Surface* Scaler::gameScreen() { return on() ? painted : SDL_GetVideoSurface(); }
+
+void Scaler::scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>* changed) {
+    changed->clear();
+    for (int i = 0; i < count; i++) {
+        SDL_Rect done = scaleArea(painted, shownOn, fitted, areas[i]);
+        if (done.w > 0 && done.h > 0) {
+            changed->push_back(done);
+        }
+    }
+}
+
+void Scaler::scaleAll(std::vector<SDL_Rect>* changed) {
+    const Fit::Rect& at = fitted.picture;
+    const Uint32 black = SDL_MapRGB(shownOn->format, 0, 0, 0);
+    // The bars: above, below, left and right of the picture.
+    SDL_Rect bars[4] = {
+        {0, 0, static_cast<Uint16>(shownOn->w), static_cast<Uint16>(std::max(0, at.y))},
+        {0, static_cast<Sint16>(at.y + at.h), static_cast<Uint16>(shownOn->w),
+         static_cast<Uint16>(std::max(0, shownOn->h - at.y - at.h))},
+        {0, static_cast<Sint16>(at.y), static_cast<Uint16>(std::max(0, at.x)),
+         static_cast<Uint16>(at.h)},
+        {static_cast<Sint16>(at.x + at.w), static_cast<Sint16>(at.y),
+         static_cast<Uint16>(std::max(0, shownOn->w - at.x - at.w)), static_cast<Uint16>(at.h)}};
+    for (SDL_Rect& bar : bars) {
+        if (bar.w > 0 && bar.h > 0) {
+            SDL_FillRect(shownOn, &bar, black);
+        }
+    }
+    SDL_Rect whole = {0, 0, Fit::PICTURE_W, Fit::PICTURE_H};
+    scaleArea(painted, shownOn, fitted, whole);
+    changed->assign(
+        1, SDL_Rect{0, 0, static_cast<Uint16>(shownOn->w), static_cast<Uint16>(shownOn->h)});
+}
