@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -13,6 +16,13 @@ struct Axis {
     std::vector<int> from;
     std::vector<int> weight;
     bool copiesOnly = true;
+    // The same, a whole row at once, by the picture's pixels: each shown copies times, then
+    // mixed with the next at mixes (0: not); for scales of 1 and more, where that is the order.
+    struct Step {
+        int copies, mixes;
+    };
+    std::vector<Step> steps;
+    bool stepped = false;
 
     void plan(int sourceSize, int shownSize) {
         if (source == sourceSize && shown == shownSize) {
@@ -52,6 +62,18 @@ struct Axis {
             weight[d] = mix;
             copiesOnly = copiesOnly && mix == 0;
         }
+        steps.assign(source, Step{0, 0});
+        stepped = scale >= 1;
+        for (int d = 0; d < shown && stepped; d++) {
+            Step& step = steps[from[d]];
+            // A copy after the mix, or a second mix, is not a step.
+            stepped = step.mixes == 0;
+            if (weight[d] == 0) {
+                step.copies++;
+            } else {
+                step.mixes = weight[d];
+            }
+        }
     }
 
     // The window's pixels that read any of the picture's pixels in [begin, end).
@@ -81,8 +103,44 @@ struct Plan {
 
 Plan plan;
 
+// Two rows mixed into out, by weight (of 256) of the second.
+void mixRows(const Uint32* upper, const Uint32* lower, int weight, Uint32* out, int count) {
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w = _mm_set1_epi16(static_cast<short>(weight));
+    const __m128i keep = _mm_set1_epi16(static_cast<short>(256 - weight));
+    for (; i + 4 <= count; i += 4) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
+        __m128i low = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(a, zero), keep),
+                                    _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), w));
+        __m128i high = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(a, zero), keep),
+                                     _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), w));
+        __m128i mixed = _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+    }
+#endif
+    for (; i < count; i++) {
+        out[i] = mix(upper[i], lower[i], weight);
+    }
+}
+
 // Row y of the picture scaled across, window columns [begin, end), into out (indexed from begin).
 void scaleRow(const Uint32* row, const Axis& across, int begin, int end, Uint32* out) {
+    if (across.stepped && begin == 0 && end == across.shown) {
+        const Axis::Step* step = across.steps.data();
+        for (int i = 0; i < across.source; i++, step++) {
+            const Uint32 pixel = row[i];
+            for (int c = step->copies; c > 0; c--) {
+                *out++ = pixel;
+            }
+            if (step->mixes != 0) {
+                *out++ = mix(pixel, row[i + 1], step->mixes);
+            }
+        }
+        return;
+    }
     const int* from = across.from.data();
     const int* weight = across.weight.data();
     if (across.copiesOnly) {
@@ -156,9 +214,7 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
         }
         const Uint32* lower = scaledRow(from, y + 1, x0, x1, y + 1);
         upper = scaledRow(from, y, x0, x1, y); // still kept: the two slots hold y and y + 1
-        for (int i = 0; i < x1 - x0; i++) {
-            out[i] = mix(upper[i], lower[i], weight);
-        }
+        mixRows(upper, lower, weight, out, x1 - x0);
     }
     SDL_UnlockSurface(to);
     SDL_UnlockSurface(from);

@@ -10,6 +10,7 @@
 #include "Fit.h"
 #include "Gamepad.h"
 #include "KeyBindings.h"
+#include "PresentationPath.h"
 #include "Scaler.h"
 #include "Screen.h"
 #include "Settings.h"
@@ -50,8 +51,9 @@ int desktopW = 0, desktopH = 0;
 
 // A scaled window of the size the player asked for (fitted to the desktop), resizable.
 SDL_Surface* scaledWindow(int bpp, bool say) {
-    Fit fit = Fit::window(VideoMode::scale == Fit::UNSCALED ? Fit::FIT : VideoMode::scale, desktopW,
-                          desktopH);
+    // Not asked for: the game's own size, smaller only where the desktop is.
+    Fit fit =
+        Fit::window(VideoMode::scale == Fit::UNSCALED ? 1 : VideoMode::scale, desktopW, desktopH);
     SDL_Surface* window = SDL_SetVideoMode(fit.surfaceW, fit.surfaceH, bpp, SDL_RESIZABLE);
     if (window != NULL && say && fit.shrunk) {
         std::fprintf(stderr,
@@ -88,10 +90,21 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     int screenBits = info != NULL && info->vfmt != NULL ? info->vfmt->BitsPerPixel : 32;
 #endif
 #ifndef __EMSCRIPTEN__
+    // sdl12-compat makes a full screen of another size than the desktop's by scaling every
+    // frame whole in SDL2 (several times the cost of scaling what changed here), and without a
+    // window manager its window keeps 1080x720 while SDL2 draws for the whole screen, so only a
+    // part of the picture is seen. There full screen is the desktop's size, scaled here, which
+    // looks the same and is whole everywhere.
+    char driver[16] = "";
+    const bool compatFullScreen = !windowed && scale == Fit::UNSCALED && !desktopFullScreen &&
+                                  PresentationPath::onSdl12Compat() && screenW > 0 && screenH > 0 &&
+                                  (screenW != width || screenH != height) &&
+                                  SDL_VideoDriverName(driver, sizeof driver) &&
+                                  std::strcmp(driver, "x11") == 0;
     // Scaled as the player asked: full screen at the desktop's size, or a window.
-    if (scale != Fit::UNSCALED || desktopFullScreen) {
+    if (scale != Fit::UNSCALED || desktopFullScreen || compatFullScreen) {
         SDL_Surface* screen = NULL;
-        if (desktopFullScreen && !windowed && screenW > 0 && screenH > 0) {
+        if ((desktopFullScreen || compatFullScreen) && !windowed && screenW > 0 && screenH > 0) {
             screen = SDL_SetVideoMode(screenW, screenH, bpp, SDL_FULLSCREEN);
             if (screen == NULL) {
                 std::fprintf(stderr,
@@ -260,7 +273,8 @@ void keepWindowChoice(SDL_Surface* screen) {
     settings.window = !((Scaler::on() ? Scaler::window() : screen)->flags & SDL_FULLSCREEN);
     settings.set("window", settings.window ? "yes" : "no");
     // A scaled picture's full screen is the desktop's size, and stays so at the next start.
-    if (Scaler::on() && !settings.window && !settings.desktopFullScreen) {
+    const bool asked = VideoMode::scale != Fit::UNSCALED || VideoMode::desktopFullScreen;
+    if (asked && !settings.window && !settings.desktopFullScreen) {
         settings.desktopFullScreen = true;
         settings.set("fullscreen", "desktop");
     }
@@ -354,8 +368,11 @@ void ontoPicture(SDL_Event* event) {
 void VideoMode::pointer(int* x, int* y) {
     SDL_GetMouseState(x, y);
     // A position other than the origin is one SDL was told, with or without a motion event (a
-    // warp, the pointer where the window opened).
-    pointerKnown = pointerKnown || *x != 0 || *y != 0;
+    // warp, the pointer where the window opened). Only a display has a pointer to wait for: SDL's
+    // dummy driver (the tests, a headless playback) reads what it was last given.
+    char driver[16] = "";
+    pointerKnown = pointerKnown || *x != 0 || *y != 0 ||
+                   !SDL_VideoDriverName(driver, sizeof driver) || std::strcmp(driver, "x11") != 0;
     if (!pointerKnown) {
         *x = Fit::PICTURE_W / 2;
         *y = Fit::PICTURE_H / 2;
