@@ -230,9 +230,15 @@ PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
 
 void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
     if (scaled(screen)) {
+        // The picture whole, and the bars around it only when the display has yet to show them.
         static std::vector<SDL_Rect> changed;
         Scaler::scaleAll(&changed);
         screen = Scaler::window();
+        const SDL_Rect& sent = changed[0];
+        if (target.takesAreas && (sent.w != screen->w || sent.h != screen->h)) {
+            showAreas(screen, target, changed.data(), 1);
+            return;
+        }
     }
     Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
     const Sdl2Rect whole = {0, 0, screen->w, screen->h};

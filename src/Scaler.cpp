@@ -16,14 +16,14 @@ struct Axis {
     std::vector<int> from;
     std::vector<int> weight;
     bool copiesOnly = true;
-    // The same, a whole row at once, by the picture's pixels: each shown copies times, then
-    // mixed with the next at mixes (0: not); for scales of 1 and more, where that is the order.
-    struct Step {
-        int copies, mixes;
-    };
-    std::vector<Step> steps;
-    bool stepped = false;
-
+    // The window's pixels that mix two of the picture's, in order: a row is scaled by copying
+    // every window pixel's first pixel, then mixing these few.
+    std::vector<int> mixed;
+    // Two sizes a whole row is scaled by a shortcut, with the same result: each pixel repeated
+    // repeats times (0: not a whole multiple), or, at one and a half times, every two pixels shown
+    // as the first, the two mixed half and half, and the second.
+    int repeats = 0;
+    bool threeForTwo = false;
     void plan(int sourceSize, int shownSize) {
         if (source == sourceSize && shown == shownSize) {
             return;
@@ -62,17 +62,19 @@ struct Axis {
             weight[d] = mix;
             copiesOnly = copiesOnly && mix == 0;
         }
-        steps.assign(source, Step{0, 0});
-        stepped = scale >= 1;
-        for (int d = 0; d < shown && stepped; d++) {
-            Step& step = steps[from[d]];
-            // A copy after the mix, or a second mix, is not a step.
-            stepped = step.mixes == 0;
-            if (weight[d] == 0) {
-                step.copies++;
-            } else {
-                step.mixes = weight[d];
+        mixed.clear();
+        for (int d = 0; d < shown; d++) {
+            if (weight[d] != 0) {
+                mixed.push_back(d);
             }
+        }
+        repeats = copiesOnly && shown % source == 0 ? shown / source : 0;
+        threeForTwo = source % 2 == 0 && shown * 2 == source * 3;
+        for (int d = 0; d < shown; d++) {
+            repeats = repeats > 0 && from[d] == d / repeats ? repeats : 0;
+            const int pair = d / 3, third = d % 3;
+            threeForTwo = threeForTwo && from[d] == 2 * pair + (third == 2 ? 1 : 0) &&
+                          weight[d] == (third == 1 ? 128 : 0);
         }
     }
 
@@ -99,6 +101,7 @@ struct Plan {
     Axis across, down;
     std::vector<Uint32> rows[2];
     int rowOf[2] = {-1, -1};
+    const Uint32* keptAt[2] = {NULL, NULL};
 };
 
 Plan plan;
@@ -107,6 +110,17 @@ Plan plan;
 void mixRows(const Uint32* upper, const Uint32* lower, int weight, Uint32* out, int count) {
     int i = 0;
 #ifdef __SSE2__
+    if (weight == 128) {
+        // Half and half, the one mix at one and a half times: each byte the floor of the mean.
+        const __m128i low7 = _mm_set1_epi8(0x7F);
+        for (; i + 4 <= count; i += 4) {
+            __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
+            __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
+            __m128i half = _mm_and_si128(_mm_srli_epi16(_mm_xor_si128(a, b), 1), low7);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_add_epi8(_mm_and_si128(a, b), half));
+        }
+    }
     const __m128i zero = _mm_setzero_si128();
     const __m128i w = _mm_set1_epi16(static_cast<short>(weight));
     const __m128i keep = _mm_set1_epi16(static_cast<short>(256 - weight));
@@ -128,54 +142,121 @@ void mixRows(const Uint32* upper, const Uint32* lower, int weight, Uint32* out, 
 
 // Row y of the picture scaled across, window columns [begin, end), into out (indexed from begin).
 void scaleRow(const Uint32* row, const Axis& across, int begin, int end, Uint32* out) {
-    if (across.stepped && begin == 0 && end == across.shown) {
-        const Axis::Step* step = across.steps.data();
-        for (int i = 0; i < across.source; i++, step++) {
-            const Uint32 pixel = row[i];
-            for (int c = step->copies; c > 0; c--) {
-                *out++ = pixel;
+    if (begin == 0 && end == across.shown && across.repeats > 0) {
+        int i = 0;
+#ifdef __SSE2__
+        for (; across.repeats == 2 && i + 4 <= across.source; i += 4, out += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi32(v, v));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi32(v, v));
+        }
+#endif
+        for (; i < across.source; i++) {
+            for (int k = 0; k < across.repeats; k++) {
+                *out++ = row[i];
             }
-            if (step->mixes != 0) {
-                *out++ = mix(pixel, row[i + 1], step->mixes);
-            }
+        }
+        return;
+    }
+    if (begin == 0 && end == across.shown && across.threeForTwo) {
+        int i = 0;
+#ifdef __SSE2__
+        // Four pixels a, b, c, d at a time become a, ab, b, c, cd, d.
+        const __m128i low7 = _mm_set1_epi8(0x7F);
+        for (; i + 4 <= across.source; i += 4, out += 6) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+            const __m128i next = _mm_srli_si128(v, 4);
+            const __m128i mean =
+                _mm_add_epi8(_mm_and_si128(v, next),
+                             _mm_and_si128(_mm_srli_epi16(_mm_xor_si128(v, next), 1), low7));
+            const __m128 pairs = _mm_castsi128_ps(_mm_unpacklo_epi32(v, mean)); // a ab b bc
+            const __m128i first = _mm_castps_si128(
+                _mm_shuffle_ps(pairs, _mm_castsi128_ps(v), _MM_SHUFFLE(2, 1, 1, 0)));
+            const __m128i last = _mm_shuffle_epi32(
+                _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(mean), _mm_castsi128_ps(v),
+                                                _MM_SHUFFLE(3, 3, 2, 2))),
+                _MM_SHUFFLE(3, 3, 2, 0)); // cd d
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), first);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4), last);
+        }
+#endif
+        for (; i < across.source; i += 2, out += 3) {
+            const Uint32 a = row[i], b = row[i + 1];
+            out[0] = a;
+            // mix(a, b, 128): each byte the floor of the two's mean.
+            out[1] = (a & b) + (((a ^ b) & 0xFEFEFEFE) >> 1);
+            out[2] = b;
         }
         return;
     }
     const int* from = across.from.data();
-    const int* weight = across.weight.data();
+    for (int d = begin; d < end; d++) {
+        out[d - begin] = row[from[d]];
+    }
     if (across.copiesOnly) {
-        for (int d = begin; d < end; d++) {
-            *out++ = row[from[d]];
-        }
         return;
     }
-    for (int d = begin; d < end; d++) {
-        const Uint32 a = row[from[d]];
-        *out++ = weight[d] == 0 ? a : mix(a, row[from[d] + 1], weight[d]);
+    const int* weight = across.weight.data();
+    auto first = std::lower_bound(across.mixed.begin(), across.mixed.end(), begin);
+    auto last = std::lower_bound(first, across.mixed.end(), end);
+    auto d = first;
+#ifdef __SSE2__
+    // Two at a time: each pixel's four bytes widened to 16 bits, mixed, narrowed back.
+    const __m128i zero = _mm_setzero_si128();
+    for (; last - d >= 2; d += 2) {
+        const int d0 = d[0], d1 = d[1], f0 = from[d0], f1 = from[d1];
+        const __m128i a = _mm_unpacklo_epi8(
+            _mm_set_epi32(0, 0, static_cast<int>(row[f1]), static_cast<int>(row[f0])), zero);
+        const __m128i b = _mm_unpacklo_epi8(
+            _mm_set_epi32(0, 0, static_cast<int>(row[f1 + 1]), static_cast<int>(row[f0 + 1])),
+            zero);
+        const short w0 = static_cast<short>(weight[d0]), w1 = static_cast<short>(weight[d1]);
+        const __m128i w = _mm_set_epi16(w1, w1, w1, w1, w0, w0, w0, w0);
+        const __m128i keep = _mm_sub_epi16(_mm_set1_epi16(256), w);
+        const __m128i sum = _mm_add_epi16(_mm_mullo_epi16(a, keep), _mm_mullo_epi16(b, w));
+        const __m128i both = _mm_packus_epi16(_mm_srli_epi16(sum, 8), zero);
+        out[d0 - begin] = static_cast<Uint32>(_mm_cvtsi128_si32(both));
+        out[d1 - begin] = static_cast<Uint32>(_mm_cvtsi128_si32(_mm_srli_si128(both, 4)));
+    }
+#endif
+    for (; d != last; ++d) {
+        out[*d - begin] = mix(row[from[*d]], row[from[*d] + 1], weight[*d]);
     }
 }
 
-// The picture's row y scaled across, kept in one of two buffers: a row is asked for by the one
-// or two window rows that read it, one after the other.
-const Uint32* scaledRow(const SDL_Surface* from, int y, int begin, int end, int slotHint) {
-    for (int slot = 0; slot < 2; slot++) {
-        if (plan.rowOf[slot] == y) {
-            return plan.rows[slot].data();
-        }
+// Where the picture's rows scaled across are kept: by the row's parity, the last one of each,
+// in a window row it was scaled straight into or in one of two buffers. A row is asked for by the
+// one to three window rows that read it, one after the other.
+const Uint32* keptRow(int y) { return plan.rowOf[y & 1] == y ? plan.keptAt[y & 1] : NULL; }
+
+const Uint32* keep(int y, const Uint32* at) {
+    plan.rowOf[y & 1] = y;
+    plan.keptAt[y & 1] = at;
+    return at;
+}
+
+const Uint32* pictureRow(const SDL_Surface* from, int y) {
+    return reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(from->pixels) +
+                                           y * from->pitch);
+}
+
+const Uint32* scaledRow(const SDL_Surface* from, int y, int begin, int end) {
+    const Uint32* kept = keptRow(y);
+    if (kept != NULL) {
+        return kept;
     }
-    int slot = slotHint & 1;
-    std::vector<Uint32>& row = plan.rows[slot];
+    std::vector<Uint32>& row = plan.rows[y & 1];
     row.resize(static_cast<size_t>(end - begin));
-    const Uint32* pixels =
-        reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(from->pixels) + y * from->pitch);
-    scaleRow(pixels, plan.across, begin, end, row.data());
-    plan.rowOf[slot] = y;
-    return row.data();
+    scaleRow(pictureRow(from, y), plan.across, begin, end, row.data());
+    return keep(y, row.data());
 }
 
 SDL_Surface* painted = NULL;
 SDL_Surface* shownOn = NULL;
 Fit fitted;
+// Whether the bars around the picture are black on the display: a window the picture was just
+// fitted to has them to paint and send once.
+bool barsShown = false;
 
 } // namespace
 
@@ -207,13 +288,19 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
         Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(to->pixels) +
                                                 (fit.picture.y + d) * to->pitch) +
                       fit.picture.x + x0;
-        const Uint32* upper = scaledRow(from, y, x0, x1, y);
         if (weight == 0) {
-            std::memcpy(out, upper, bytes);
+            // Scaled straight into the window the first time, copied from there after.
+            const Uint32* kept = keptRow(y);
+            if (kept != NULL) {
+                std::memcpy(out, kept, bytes);
+            } else {
+                scaleRow(pictureRow(from, y), plan.across, x0, x1, out);
+                keep(y, out);
+            }
             continue;
         }
-        const Uint32* lower = scaledRow(from, y + 1, x0, x1, y + 1);
-        upper = scaledRow(from, y, x0, x1, y); // still kept: the two slots hold y and y + 1
+        const Uint32* upper = scaledRow(from, y, x0, x1);
+        const Uint32* lower = scaledRow(from, y + 1, x0, x1); // the other slot: upper stays
         mixRows(upper, lower, weight, out, x1 - x0);
     }
     SDL_UnlockSurface(to);
@@ -229,6 +316,7 @@ void Scaler::start(SDL_Surface* screen) {
     }
     shownOn = screen;
     fitted = Fit::inside(screen->w, screen->h);
+    barsShown = false;
     // Made once and kept: the game's objects hold its address across every later mode, whose
     // format on one display stays the same.
     if (painted == NULL) {
@@ -269,6 +357,12 @@ void Scaler::scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>*
 
 void Scaler::scaleAll(std::vector<SDL_Rect>* changed) {
     const Fit::Rect& at = fitted.picture;
+    SDL_Rect whole = {0, 0, Fit::PICTURE_W, Fit::PICTURE_H};
+    SDL_Rect done = scaleArea(painted, shownOn, fitted, whole);
+    changed->assign(1, done);
+    if (barsShown) {
+        return;
+    }
     const Uint32 black = SDL_MapRGB(shownOn->format, 0, 0, 0);
     // The bars: above, below, left and right of the picture.
     SDL_Rect bars[4] = {
@@ -284,8 +378,7 @@ void Scaler::scaleAll(std::vector<SDL_Rect>* changed) {
             SDL_FillRect(shownOn, &bar, black);
         }
     }
-    SDL_Rect whole = {0, 0, Fit::PICTURE_W, Fit::PICTURE_H};
-    scaleArea(painted, shownOn, fitted, whole);
+    barsShown = true;
     changed->assign(
         1, SDL_Rect{0, 0, static_cast<Uint16>(shownOn->w), static_cast<Uint16>(shownOn->h)});
 }
