@@ -71,8 +71,4 @@ int Input::Live::pollEvent(SDL_Event* event) { return VideoMode::pollEvent(event
 
 Uint8* Input::Live::keyState() { return KeyBindings::gameKeys(); }
 
-Uint8 Input::Live::mouseState(int* x, int* y) {
-    Uint8 buttons = SDL_GetMouseState(NULL, NULL);
-    VideoMode::pointer(x, y);
-    return buttons;
-}
+Uint8 Input::Live::mouseState(int* x, int* y) { return VideoMode::pointer(x, y); }

@@ -71,9 +71,11 @@ SDL_Surface* scaledWindow(int bpp, bool say) {
     return window;
 }
 
+#ifndef __EMSCRIPTEN__
 bool fitsDesktop(int width, int height) {
     return desktopW <= 0 || desktopH <= 0 || (width <= desktopW && height <= desktopH);
 }
+#endif
 } // namespace
 SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     // The desktop's size, asked before any mode is set, for the message should nothing fit.
@@ -336,6 +338,8 @@ void resized(const SDL_ResizeEvent& size) {
     if (resized != NULL) {
         Scaler::start(resized);
         Screen::invalidate();
+        // At once, the last frame refitted: a paused game shows no other until it plays on.
+        PresentationPath::flip(Scaler::picture());
     }
 }
 
@@ -365,8 +369,8 @@ void ontoPicture(SDL_Event* event) {
 }
 } // namespace
 
-void VideoMode::pointer(int* x, int* y) {
-    SDL_GetMouseState(x, y);
+Uint8 VideoMode::pointer(int* x, int* y) {
+    const Uint8 buttons = SDL_GetMouseState(x, y);
     // A position other than the origin is one SDL was told, with or without a motion event (a
     // warp, the pointer where the window opened). Only a display has a pointer to wait for: SDL's
     // dummy driver (the tests, a headless playback) reads what it was last given.
@@ -379,6 +383,7 @@ void VideoMode::pointer(int* x, int* y) {
     } else if (Scaler::on()) {
         Scaler::fit().toPicture(x, y);
     }
+    return buttons;
 }
 
 int VideoMode::pollEvent(SDL_Event* event) {

@@ -35,9 +35,9 @@ public:
     // gamepad's events turned into the keyboard and mouse input they stand for.
     static int pollEvent(SDL_Event* event);
 
-    // SDL's pointer in the picture's coordinates; the middle of the picture until the pointer's
-    // first motion, which sdl12-compat reads as (0, 0) and a browser not at all.
-    static void pointer(int* x, int* y);
+    // SDL's pointer in the picture's coordinates, and its buttons; the middle of the picture
+    // until SDL knows where the pointer is (sdl12-compat reads (0, 0) until its first motion).
+    static Uint8 pointer(int* x, int* y);
 
     // The player's wishes: the pointer kept in the window while playing in one
     // (SDL_WM_GrabInput), and the window's focus told to the game as the keys
