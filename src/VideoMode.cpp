@@ -97,12 +97,15 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     // window manager its window keeps 1080x720 while SDL2 draws for the whole screen, so only a
     // part of the picture is seen. There full screen is the desktop's size, scaled here, which
     // looks the same and is whole everywhere.
+    // Only a display has a desktop whose size means anything: sdl12-compat's dummy driver (the
+    // tests, a headless playback) tells of a 1024x768 screen nobody sees.
     char driver[16] = "";
-    const bool compatFullScreen = !windowed && scale == Fit::UNSCALED && !desktopFullScreen &&
-                                  PresentationPath::onSdl12Compat() && screenW > 0 && screenH > 0 &&
-                                  (screenW != width || screenH != height) &&
-                                  SDL_VideoDriverName(driver, sizeof driver) &&
-                                  std::strcmp(driver, "x11") == 0;
+    const bool onDisplay =
+        SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "x11") == 0;
+    const bool compatFullScreen = onDisplay && !windowed && scale == Fit::UNSCALED &&
+                                  !desktopFullScreen && PresentationPath::onSdl12Compat() &&
+                                  screenW > 0 && screenH > 0 &&
+                                  (screenW != width || screenH != height);
     // Scaled as the player asked: full screen at the desktop's size, or a window.
     if (scale != Fit::UNSCALED || desktopFullScreen || compatFullScreen) {
         SDL_Surface* screen = NULL;
@@ -132,7 +135,7 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     }
 #ifndef __EMSCRIPTEN__
     // A screen smaller than the picture: a window scaled down to fit it, nothing off screen.
-    if (!fitsDesktop(width, height)) {
+    if (onDisplay && !fitsDesktop(width, height)) {
         SDL_Surface* window = scaledWindow(bpp, windowed);
         if (window != NULL && !windowed) {
             const Fit fit = Fit::inside(window->w, window->h);
