@@ -345,10 +345,11 @@ const Fit& Scaler::fit() { return fitted; }
 
 SDL_Surface* Scaler::gameScreen() { return on() ? painted : SDL_GetVideoSurface(); }
 
-void Scaler::scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>* changed) {
+void Scaler::scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>* changed,
+                        SDL_Surface* into) {
     changed->clear();
     for (int i = 0; i < count; i++) {
-        SDL_Rect done = scaleArea(painted, shownOn, fitted, areas[i]);
+        SDL_Rect done = scaleArea(painted, into != NULL ? into : shownOn, fitted, areas[i]);
         if (done.w > 0 && done.h > 0) {
             changed->push_back(done);
         }

@@ -33,7 +33,9 @@ public:
 
     // Scales the areas of the picture given into the window; the window's areas that changed go
     // to changed. All: the whole picture and the bars around it.
-    static void scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>* changed);
+    // into: another surface of the window's size and format to scale into (its framebuffer).
+    static void scaleAreas(const SDL_Rect* areas, int count, std::vector<SDL_Rect>* changed,
+                           SDL_Surface* into = NULL);
     static void scaleAll(std::vector<SDL_Rect>* changed);
 
     // The pixel work alone, for the tests and the benchmark: one area of from (its size the
