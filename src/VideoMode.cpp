@@ -64,9 +64,10 @@ SDL_Surface* scaledWindow(int bpp, bool say) {
     } else if (window != NULL && say && VideoMode::scale > 1 &&
                fit.picture.w < VideoMode::scale * Fit::PICTURE_W) {
         std::fprintf(stderr,
-                     "deadacre: %d times %dx%d does not fit this %dx%d screen: playing %d times\n",
+                     "deadacre: a window %d times %dx%d does not fit this %dx%d screen: playing "
+                     "in a %dx%d window\n",
                      VideoMode::scale, Fit::PICTURE_W, Fit::PICTURE_H, desktopW, desktopH,
-                     fit.picture.w / Fit::PICTURE_W);
+                     fit.surfaceW, fit.surfaceH);
     }
     return window;
 }
