@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Fit.h"
 #include "FrameClock.h"
 #include "Settings.h"
 
@@ -59,6 +60,21 @@ struct Option {
 const Option OPTIONS[] = {
     {"--windowed", nullptr, "", "", "play in a 1080x720 window instead of full screen",
      [](CommandLine& line, const std::string&) { return flag(&line.windowed); }},
+    {"--scale", "N", "--scale needs fit or a whole number from 1 to 8, after",
+     "--scale takes fit or a whole number from 1 to 8, not",
+     "play in a window N times 1080x720, or with fit the largest\nthat fits the screen; the "
+     "window can be resized",
+     [](CommandLine& line, const std::string& value) {
+         return Fit::readScale(value, &line.scale);
+     }},
+    {"--fullscreen", "WHAT", "--fullscreen needs desktop or mode, after",
+     "--fullscreen takes desktop or mode, not",
+     "full screen at the desktop's own size, the picture scaled\nto fit (desktop), or in the "
+     "game's 1080x720 mode (mode)",
+     [](CommandLine& line, const std::string& value) {
+         line.desktopFullScreen = value == "desktop";
+         return line.fullscreenGiven = value == "desktop" || value == "mode";
+     }},
     {"--fps", "N", "--fps needs a number from " + FPS_RANGE + ", after",
      "--fps takes a whole number from " + FPS_RANGE + ", not",
      "let the level draw at most N frames a second, " + FPS_RANGE + "\n(default " +
@@ -144,13 +160,14 @@ CommandLine CommandLine::parse(int argc, char** argv) {
 }
 
 void CommandLine::printSynopsis(FILE* to) {
-    std::fprintf(to, "Usage: deadacre [--windowed] [--fps N] [--record FILE | --replay FILE "
-                     "[--headless [--frames]]]\n");
+    std::fprintf(to, "Usage: deadacre [--windowed] [--scale N] [--fullscreen WHAT] [--fps N] "
+                     "[--record FILE | --replay FILE [--headless [--frames]]]\n");
 }
 
 void CommandLine::printUsage(FILE* to) {
     std::fprintf(to,
-                 "Usage: deadacre [--windowed] [--fps N] [--record FILE] [--settings FILE]\n"
+                 "Usage: deadacre [--windowed] [--scale N] [--fullscreen WHAT] [--fps N]\n"
+                 "                [--record FILE] [--settings FILE]\n"
                  "       deadacre --replay FILE [--headless [--frames]]\n"
                  "       deadacre --help | --version\n"
                  "\n"
@@ -159,7 +176,7 @@ void CommandLine::printUsage(FILE* to) {
                  "right button leaves the game. Alt+Enter or F11 switches between full screen\n"
                  "and a window. P or Pause pauses and plays on; M mutes, - and + set the volume.\n"
                  "\n"
-                 "Settings (window, fps, volume, mute, pause_when_unfocused,\n"
+                 "Settings (window, scale, fullscreen, fps, volume, mute, pause_when_unfocused,\n"
                  "keep_pointer_in_window, walk_keys, a key_... line for each action) are kept in\n"
                  "%s\n"
                  "\n"

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "Fit.h"
 #include "FrameClock.h"
 
 // What the player asked for on the command line, read once; main only acts on it. Every option
@@ -23,6 +24,10 @@ public:
     // With USAGE_ERROR: what is wrong, one line without the program's name.
     std::string error;
     bool windowed = false;
+    // --scale: Fit::FIT or a whole multiple (Fit::UNSCALED when not given); --fullscreen: the
+    // desktop's size (desktop) or the game's own mode (mode), when given.
+    int scale = Fit::UNSCALED;
+    bool fullscreenGiven = false, desktopFullScreen = false;
     int fps = FrameClock::MOST_FPS;
     // Whether --fps was given, which then wins over the settings file.
     bool fpsGiven = false;

@@ -9,6 +9,7 @@
 #include "Gamepad.h"
 #include "PresentationPath.h"
 #include "QuitSignal.h"
+#include "Scaler.h"
 #include "SoundDevice.h"
 #include "VideoMode.h"
 #include "Volume.h"
@@ -113,6 +114,7 @@ void Game::cleanup() {
     Gamepad::close();
     Mix_CloseAudio();
     TTF_Quit();
+    Scaler::stop();
     SDL_Quit();
     mainScreen = NULL;
     delete imageHandler;

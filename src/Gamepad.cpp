@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "KeyBindings.h"
+#include "Scaler.h"
 
 Gamepad::Layout Gamepad::layout = Gamepad::XPAD;
 SDL_Joystick* Gamepad::joystick = NULL;
@@ -128,6 +129,10 @@ void Gamepad::aim(int axis, Sint16 value) {
     }
     int x, y, nowX, nowY;
     aimPointer(dx, dy, &x, &y);
+    // The aim is a point of the picture; the pointer moves on the window it is shown scaled in.
+    if (Scaler::on()) {
+        Scaler::fit().toSurface(&x, &y);
+    }
     SDL_GetMouseState(&nowX, &nowY);
     if (x != nowX || y != nowY) {
         SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));

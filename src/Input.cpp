@@ -71,4 +71,4 @@ int Input::Live::pollEvent(SDL_Event* event) { return VideoMode::pollEvent(event
 
 Uint8* Input::Live::keyState() { return KeyBindings::gameKeys(); }
 
-Uint8 Input::Live::mouseState(int* x, int* y) { return SDL_GetMouseState(x, y); }
+Uint8 Input::Live::mouseState(int* x, int* y) { return VideoMode::pointer(x, y); }

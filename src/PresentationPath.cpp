@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "Scaler.h"
 #ifndef __EMSCRIPTEN__
 #include <dlfcn.h>
 #endif
@@ -209,7 +211,14 @@ bool copyAreas(SDL_Surface* screen, void* window, Sdl2Surface* framebuffer, cons
 
 } // namespace
 
+// The game paints into an off-screen picture while it is shown scaled: what reaches the display is
+// the window the picture is scaled into.
+static bool scaled(SDL_Surface* screen) { return Scaler::on() && screen == Scaler::picture(); }
+
 PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
+    if (scaled(screen)) {
+        screen = Scaler::window();
+    }
     Target found = {NULL, NULL, !onSdl12Compat()};
     Sdl2Surface* framebuffer = windowFramebuffer(screen, &found.window);
     if (framebuffer != NULL) {
@@ -219,7 +228,64 @@ PresentationPath::Target PresentationPath::target(SDL_Surface* screen) {
     return found;
 }
 
+// A framebuffer's pixels as an SDL 1.2 surface, for the scaler to write straight into.
+static SDL_Surface* viewOf(const Sdl2Surface* framebuffer) {
+    static SDL_Surface* view = NULL;
+    if (view == NULL || view->pixels != framebuffer->pixels || view->w != framebuffer->w ||
+        view->h != framebuffer->h || view->pitch != framebuffer->pitch) {
+        if (view != NULL) {
+            SDL_FreeSurface(view);
+        }
+        view = SDL_CreateRGBSurfaceFrom(framebuffer->pixels, framebuffer->w, framebuffer->h, 32,
+                                        framebuffer->pitch, 0xFF0000, 0xFF00, 0xFF, 0);
+    }
+    return view;
+}
+
+// A scaled frame straight into the window's framebuffer, which holds the whole of the last frame
+// (bars and all): one copy of the larger picture fewer. The window's own surface is left behind
+// then; whatever is shown another way later is scaled whole into it again first.
+static bool scaledIntoFramebuffer(const PresentationPath::Target& target, const SDL_Rect* rects,
+                                  int count) {
+    Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
+    SDL_Surface* view = framebuffer != NULL && target.takesAreas ? viewOf(framebuffer) : NULL;
+    if (view == NULL) {
+        return false;
+    }
+    static std::vector<SDL_Rect> changed;
+    static std::vector<Sdl2Rect> areas;
+    Scaler::scaleAreas(rects, count, &changed, view);
+    areas.clear();
+    for (const SDL_Rect& area : changed) {
+        areas.push_back({area.x, area.y, area.w, area.h});
+    }
+    countInPart(changed.data(), static_cast<int>(changed.size()));
+    if (!areas.empty() && sdl2().updateWindowSurfaceRects(target.window, areas.data(),
+                                                          static_cast<int>(areas.size())) != 0) {
+        // The window refused them: the whole frame the runtime's own way, as unscaled.
+        wholeFrameIn = NULL;
+        Scaler::scaleAll(&changed);
+        SDL_Flip(Scaler::window());
+    }
+    return true;
+}
+
 void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
+    const SDL_Rect picture = {0, 0, static_cast<Uint16>(screen->w), static_cast<Uint16>(screen->h)};
+    if (scaled(screen) && scaledIntoFramebuffer(target, &picture, 1)) {
+        return;
+    }
+    if (scaled(screen)) {
+        // The picture whole, and the bars around it only when the display has yet to show them.
+        static std::vector<SDL_Rect> changed;
+        Scaler::scaleAll(&changed);
+        screen = Scaler::window();
+        const SDL_Rect& sent = changed[0];
+        if (target.takesAreas && (sent.w != screen->w || sent.h != screen->h)) {
+            showAreas(screen, target, changed.data(), 1);
+            return;
+        }
+    }
     Sdl2Surface* framebuffer = static_cast<Sdl2Surface*>(target.framebuffer);
     const Sdl2Rect whole = {0, 0, screen->w, screen->h};
     countWhole(screen);
@@ -233,6 +299,16 @@ void PresentationPath::showWhole(SDL_Surface* screen, const Target& target) {
 
 void PresentationPath::showAreas(SDL_Surface* screen, const Target& target, const SDL_Rect* rects,
                                  int count) {
+    if (scaled(screen) && scaledIntoFramebuffer(target, rects, count)) {
+        return;
+    }
+    if (scaled(screen)) {
+        static std::vector<SDL_Rect> changed;
+        Scaler::scaleAreas(rects, count, &changed);
+        screen = Scaler::window();
+        rects = changed.data();
+        count = static_cast<int>(changed.size());
+    }
     if (!onSdl12Compat()) {
         countInPart(rects, count);
         SDL_UpdateRects(screen, count, const_cast<SDL_Rect*>(rects));

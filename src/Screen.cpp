@@ -7,6 +7,7 @@
 #include "FastDrawing.h"
 #include "FastPaths.h"
 #include "PresentationPath.h"
+#include "Scaler.h"
 
 namespace {
 
@@ -225,7 +226,7 @@ void Screen::beginPass(bool painted) { passPainted = painted; }
 bool Screen::painting() { return passPainted; }
 
 void Screen::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, SDL_Rect* clip) {
-    if (!painting() && destination == SDL_GetVideoSurface()) {
+    if (!painting() && destination == Scaler::gameScreen()) {
         return;
     }
     bool recording = source != NULL && destination != NULL && destination == recordedSurface;
@@ -255,7 +256,7 @@ void Screen::paint(SDL_Surface* source, SDL_Surface* destination, int x, int y, 
 }
 
 void Screen::fill(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) {
-    if (!painting() && surface == SDL_GetVideoSurface()) {
+    if (!painting() && surface == Scaler::gameScreen()) {
         return;
     }
     SDL_Rect filled;

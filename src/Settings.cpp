@@ -259,6 +259,13 @@ void Settings::apply(const std::string& key, const std::string& value, int line,
     } else if (key == "keep_pointer_in_window") {
         good = parseYesNo(value, &keepPointerInWindow);
         range = "yes or no";
+    } else if (key == "scale") {
+        good = Fit::readScale(lowered(value), &scale);
+        range = "fit or a whole number from 1 to " + std::to_string(Fit::MOST_SCALE);
+    } else if (key == "fullscreen") {
+        good = lowered(value) == "desktop" || lowered(value) == "mode";
+        desktopFullScreen = good ? lowered(value) == "desktop" : desktopFullScreen;
+        range = "desktop or mode";
     } else if (key == "walk_keys") {
         std::string v = lowered(value);
         good = v == "letter" || v == "position";

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Fit.h"
 #include "FrameClock.h"
 #include "KeyBindings.h"
 
@@ -20,6 +21,9 @@ public:
     bool mute = false;
     bool pauseWhenUnfocused = false;
     bool keepPointerInWindow = false;
+    // The scaled window (Fit::FIT or a whole multiple); full screen at the desktop's size.
+    int scale = Fit::UNSCALED;
+    bool desktopFullScreen = false;
     KeyBindings::Map keys;
 
     // $XDG_CONFIG_HOME/deadacre/settings.ini, else ~/.config/deadacre/settings.ini (empty when

@@ -14,6 +14,12 @@ public:
     // set) a window, saying so in one line. NULL, after one "cannot start" line naming the
     // screen's size and --windowed, when neither opens.
     static SDL_Surface* open(int width, int height, int bpp, bool windowed);
+    // The player's choice of how the picture is shown. Fit::UNSCALED: as painted, full screen the
+    // 1080x720 mode. Otherwise the picture is scaled (Scaler): a window at scale (Fit::FIT or a
+    // whole multiple), and, with desktopFullScreen, full screen at the desktop's own size. Where
+    // 1080x720 does not fit the desktop, the window is scaled down to fit whatever was chosen.
+    static int scale;
+    static bool desktopFullScreen;
     // Alt+Enter or F11 pressed.
     static bool isToggle(const SDL_Event& event);
     // Full screen to window or back, keeping the game as it is; the next frame is painted and
@@ -28,6 +34,10 @@ public:
     // changes nothing the game decides, so neither the game nor a recording sees it), and the
     // gamepad's events turned into the keyboard and mouse input they stand for.
     static int pollEvent(SDL_Event* event);
+
+    // SDL's pointer in the picture's coordinates, and its buttons; the middle of the picture
+    // until SDL knows where the pointer is (sdl12-compat reads (0, 0) until its first motion).
+    static Uint8 pointer(int* x, int* y);
 
     // The player's wishes: the pointer kept in the window while playing in one
     // (SDL_WM_GrabInput), and the window's focus told to the game as the keys

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "Fit.h"
 #include "Game.h"
 #include "KeyBindings.h"
 #include "LaunchFolder.h"
@@ -37,7 +38,14 @@ static void useSettings(CommandLine* options) {
                      warnings.size() - mostWarnings);
     }
     settings.writable = settings.writable && options->action == CommandLine::PLAY;
-    options->windowed = options->windowed || settings.window;
+    // Asked on the command line, a scale means a window and --fullscreen full screen; either
+    // wins over the file's window.
+    if (!options->windowed && !options->fullscreenGiven) {
+        options->windowed = options->scale != Fit::UNSCALED || settings.window;
+    }
+    VideoMode::scale = options->scale != Fit::UNSCALED ? options->scale : settings.scale;
+    VideoMode::desktopFullScreen =
+        options->fullscreenGiven ? options->desktopFullScreen : settings.desktopFullScreen;
     if (!options->fpsGiven) {
         options->fps = settings.fps;
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "Fit.h"
 
 namespace {
 
@@ -74,6 +75,15 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         {{"--fps", "--windowed"},
          C::USAGE_ERROR,
          "--fps takes a whole number from 1 to 6000, not '--windowed'"},
+        {{"--scale", "0"},
+         C::USAGE_ERROR,
+         "--scale takes fit or a whole number from 1 to 8, not '0'"},
+        {{"--scale"},
+         C::USAGE_ERROR,
+         "--scale needs fit or a whole number from 1 to 8, after '--scale'"},
+        {{"--fullscreen=window"},
+         C::USAGE_ERROR,
+         "--fullscreen takes desktop or mode, not 'window'"},
         {{"--fps="}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not ''"},
         {{"--fps=6001"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '6001'"},
         {{"--fps", "+5"}, C::USAGE_ERROR, "--fps takes a whole number from 1 to 6000, not '+5'"},
@@ -86,6 +96,24 @@ TEST(CommandLineTest, EveryFormReadsAsTheGameActsOnIt) {
         {{"--headless"}, C::USAGE_ERROR, "--replay FILE must come with '--headless'"},
         {{"--record", "a", "--frames"}, C::USAGE_ERROR, "--replay FILE must come with '--frames'"},
     };
+    // The presentation: a scaled window, full screen at the desktop's size or in the game's mode.
+    const struct {
+        std::vector<const char*> args;
+        int scale;
+        bool fullscreenGiven, desktop;
+    } shown[] = {
+        {{}, Fit::UNSCALED, false, false},
+        {{"--scale", "fit"}, Fit::FIT, false, false},
+        {{"--scale=8", "--fullscreen", "desktop"}, 8, true, true},
+        {{"--fullscreen=mode"}, Fit::UNSCALED, true, false},
+    };
+    for (const auto& r : shown) {
+        C got = parse(r.args);
+        EXPECT_EQ(C::PLAY, got.action) << got.error;
+        EXPECT_EQ(r.scale, got.scale);
+        EXPECT_EQ(r.fullscreenGiven, got.fullscreenGiven);
+        EXPECT_EQ(r.desktop, got.desktopFullScreen);
+    }
     for (const auto& r : other) {
         C got = parse(r.args);
         SCOPED_TRACE(r.error);

@@ -39,7 +39,9 @@ TEST(SettingsTest, GoodLinesSetWhatTheySayAndTheDefaultsAreTheGameAsItPlays) {
     EXPECT_FALSE(plain.window);
     EXPECT_EQ(int{FrameClock::MOST_FPS}, plain.fps);
     EXPECT_EQ(100, plain.volume);
-    EXPECT_FALSE(plain.mute || plain.pauseWhenUnfocused || plain.keepPointerInWindow);
+    EXPECT_FALSE(plain.mute || plain.pauseWhenUnfocused || plain.keepPointerInWindow ||
+                 plain.desktopFullScreen);
+    EXPECT_EQ(Fit::UNSCALED, plain.scale);
     EXPECT_TRUE(plain.keys.isGameOwn());
 
     Settings s;
@@ -50,6 +52,8 @@ TEST(SettingsTest, GoodLinesSetWhatTheySayAndTheDefaultsAreTheGameAsItPlays) {
             "mute = on\n"
             "pause_when_unfocused = true\n"
             "keep_pointer_in_window = 1\n"
+            "scale = 3\n"
+            "fullscreen = Desktop\n"
             "walk_keys = Position\n"
             "key_walk_up = s\n" // swapped with walk down: no clash once both are read
             "key_walk_down = w\n"
@@ -60,6 +64,8 @@ TEST(SettingsTest, GoodLinesSetWhatTheySayAndTheDefaultsAreTheGameAsItPlays) {
             "good.ini", &warnings);
     EXPECT_TRUE(warnings.empty()) << warnings[0];
     EXPECT_TRUE(s.window && s.mute && s.pauseWhenUnfocused && s.keepPointerInWindow);
+    EXPECT_TRUE(s.desktopFullScreen);
+    EXPECT_EQ(3, s.scale);
     EXPECT_EQ(60, s.fps);
     EXPECT_EQ(0, s.volume);
     EXPECT_TRUE(s.keys.byPosition);
@@ -92,6 +98,9 @@ TEST(SettingsTest, EveryKindOfBadLineWarnsOnceAndKeepsTheDefault) {
         {"mute = 2", "'2' is not yes or no for mute"},
         {"pause_when_unfocused = sometimes", "is not yes or no for pause_when_unfocused"},
         {"keep_pointer_in_window = y", "'y' is not yes or no for keep_pointer_in_window"},
+        {"scale = 9", "'9' is not fit or a whole number from 1 to 8 for scale"},
+        {"scale = 1.5", "'1.5' is not fit or a whole number from 1 to 8 for scale"},
+        {"fullscreen = yes", "'yes' is not desktop or mode for fullscreen"},
         {"walk_keys = scancode", "'scancode' is not letter or position for walk_keys"},
         {"key_reload = hyperspace", "'hyperspace' is not a key this game knows (key_reload keeps"},
         {"key_pause = f11", "'f11' is not a key this game knows"},

@@ -16,6 +16,11 @@
 //   build/level_benchmark --check-display       # Xvfb's screen against the surface, every pass
 //   build/level_benchmark --x11 --paced 60      # the game's own loop on the real clock at --fps
 //                                               # 60: share of a core, game and X server
+//   build/level_benchmark --x11 --paced 60 --screen 1920x1080 --scale desktop
+//                                               # the same shown scaled: desktop (full screen at
+//                                               # the screen's size), fit or 1..8 (a window), or
+//                                               # sdl2 (sdl12-compat's own scaling of a 1080x720
+//                                               # full screen)
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_ttf.h>
@@ -41,6 +46,7 @@
 #include "Collision.h"
 #include "FastDrawing.h"
 #include "FastPaths.h"
+#include "Fit.h"
 #include "Flamethrower.h"
 #include "FrameClock.h"
 #include "Game.h"
@@ -52,6 +58,7 @@
 #include "Player.h"
 #include "PresentationPath.h"
 #include "Recorder.h"
+#include "Scaler.h"
 #include "Screen.h"
 #include "Timer.h"
 #include "Uzi.h"
@@ -249,6 +256,8 @@ double serverMicros() {
 
 // Starts Xvfb on a free display of its own choosing and points SDL at it. With a folder, the
 // server keeps its screen there as a memory-mapped XWD file.
+std::string screenSize = "1080x720";
+
 bool startXServer(const std::string& frameBufferDir) {
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
@@ -262,8 +271,9 @@ bool startXServer(const std::string& frameBufferDir) {
             dup2(quiet, 2); // its complaints about displays in use while it picks one
         }
         std::string fd = std::to_string(pipeFds[1]);
-        std::vector<const char*> args = {"Xvfb",        "-displayfd", fd.c_str(), "-screen", "0",
-                                         "1080x720x24", "-nolisten",  "tcp",      "-noreset"};
+        std::string screen = screenSize + "x24";
+        std::vector<const char*> args = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                                         screen.c_str(), "-nolisten",  "tcp",      "-noreset"};
         if (!frameBufferDir.empty()) {
             args.push_back("-fbdir");
             args.push_back(frameBufferDir.c_str());
@@ -681,8 +691,41 @@ int memoryCheck() {
 
 } // namespace
 
+// Shows the game as a player who asked for a scale sees it: the level paints into the off-screen
+// picture, which each frame shown is scaled into the real screen. False when that cannot be set.
+bool showScaled(const std::string& how) {
+    // The screen's size as the server was started with it: SDL tells the desktop's only before
+    // the first mode, which the harness has set.
+    int desktopW = 0, desktopH = 0, scale = Fit::FIT;
+    if (sscanf(screenSize.c_str(), "%dx%d", &desktopW, &desktopH) != 2) {
+        return false;
+    }
+    SDL_Surface* screen = NULL;
+    if (how == "sdl2") {
+        // sdl12-compat scales a full screen of the game's own size to the screen itself.
+        screen = SDL_SetVideoMode(1080, 720, 32, SDL_FULLSCREEN);
+        mainScreen = screen;
+        return screen != NULL;
+    }
+    if (how == "desktop") {
+        screen = SDL_SetVideoMode(desktopW, desktopH, 32, SDL_FULLSCREEN);
+    } else if (Fit::readScale(how, &scale)) {
+        Fit fit = Fit::window(scale, desktopW, desktopH);
+        screen = SDL_SetVideoMode(fit.surfaceW, fit.surfaceH, 32, SDL_RESIZABLE);
+    }
+    if (screen == NULL) {
+        return false;
+    }
+    Scaler::start(screen);
+    mainScreen = Scaler::picture();
+    printf("shown scaled on a %dx%d %s: the picture at %dx%d+%d+%d\n", screen->w, screen->h,
+           screen->flags & SDL_FULLSCREEN ? "full screen" : "window", Scaler::fit().picture.w,
+           Scaler::fit().picture.h, Scaler::fit().picture.x, Scaler::fit().picture.y);
+    return true;
+}
+
 int main(int argc, char** argv) {
-    std::string only;
+    std::string only, scaled;
     int count = 0;
     bool memory = false, x11 = false, checkDisplay = false;
     int passes = 0, reps = 7, paced = 0;
@@ -709,11 +752,16 @@ int main(int argc, char** argv) {
             FastPaths::enabled = false; // the straightforward paths, for comparison
         } else if (arg == "--record" && i + 1 < argc) {
             record = argv[++i]; // what recording a game costs
+        } else if (arg == "--screen" && i + 1 < argc) {
+            screenSize = argv[++i];
+        } else if (arg == "--scale" && i + 1 < argc) {
+            scaled = argv[++i];
         } else {
             fprintf(stderr,
                     "usage: %s [--x11] [--check-display] [--passes N] [--reps N] [--scenario "
                     "NAME[,NAME...] | --scenario NAME --count N] "
-                    "[--memory] [--plain] [--record FILE] [--paced FPS]\n",
+                    "[--memory] [--plain] [--record FILE] [--paced FPS [--screen WxH] "
+                    "[--scale desktop|fit|N|sdl2]]\n",
                     argv[0]);
             return 2;
         }
@@ -742,6 +790,12 @@ int main(int argc, char** argv) {
     std::string failed = testsupport::startSdl();
     if (!failed.empty()) {
         fprintf(stderr, "cannot start: %s\n", failed.c_str());
+        stopXServer();
+        return 1;
+    }
+    if (!scaled.empty() && (paced <= 0 || !showScaled(scaled))) {
+        fprintf(stderr, "cannot show the level scaled (%s): --scale goes with --paced\n",
+                paced <= 0 ? "not paced" : SDL_GetError());
         stopXServer();
         return 1;
     }

@@ -144,9 +144,10 @@ start_display() {
 }
 
 
-# start_level WHERE: starts the game and sets window to its window once the level shows.
+# start_level WHERE [ARG...]: starts the game with ARGs and sets window to its window once the
+# level shows.
 start_level() {
-    (cd "$data" && SDL_AUDIODRIVER=dummy exec "$game") >"$work/game.log" 2>&1 &
+    (cd "$data" && SDL_AUDIODRIVER=dummy exec "$game" "${@:2}") >"$work/game.log" 2>&1 &
     game_pid=$!
     local started=$(now_ms)
     until window=$(xdotool search --name '^FPS = ' 2>/dev/null | head -n 1) && [ -n "$window" ]; do
@@ -233,6 +234,9 @@ for pointer in "300 200" "760 470" "540 360"; do
     xdotool mousemove $px $py
     shoot_until 10 expect_player $px $py $wx $wy
 done
+# The opening view with the pointer in the middle, as the game paints it: what every scaled
+# picture below is compared with.
+cp "$shot" "$work/opening.png"
 echo "ok: the player is painted at (1080 - x, 720 - y) for three pointer positions"
 
 step=walk-moves-map
@@ -639,27 +643,175 @@ wait $game_pid
 game_pid=""
 
 # ---------------------------------------------------------------------------------------------
-# A screen smaller than the game, with no window manager: full screen cannot be had, so the game
-# says so in one line and plays in a 1080x720 window. Alt+Enter then switches (or, where the
-# runtime cannot make a full screen of this size, keeps the window) and the level goes on.
+# The picture scaled. In each case the picture must lie where the game's rule puts it (the largest
+# 3:2 rectangle of the window or screen, centred), be the unscaled opening view scaled by the same
+# rule (pixels repeated to the next whole multiple, then smoothed to size), and the game must read
+# the pointer and clicks in its own 1080x720 coordinates, on a black bar as the nearest edge.
+# scaled_geometry SCREEN window|full: ox, oy, scale, pw and ph of the picture, from the game's
+# window. A full screen's picture is centred on the screen (classic SDL shows it in a window of
+# its own, while the one named keeps the window manager's frame).
+scaled_geometry() {
+    local info ax ay w h k
+    info=$(xwininfo -id "$window")
+    ax=$(awk '/Absolute upper-left X:/ { print $4 }' <<<"$info")
+    ay=$(awk '/Absolute upper-left Y:/ { print $4 }' <<<"$info")
+    w=$(awk '/Width:/ { print $2 }' <<<"$info")
+    h=$(awk '/Height:/ { print $2 }' <<<"$info")
+    k=$((w / 3 < h / 2 ? w / 3 : h / 2))
+    pw=$((3 * k)) ph=$((2 * k))
+    ox=$((ax + (w - pw) / 2)) oy=$((ay + (h - ph) / 2))
+    if [ "$2" = full ]; then
+        ox=$(((${1%x*} - pw) / 2)) oy=$(((${1#*x} - ph) / 2))
+    fi
+    scale=$(awk -v p=$pw 'BEGIN { printf "%.6f", p / 1080 }')
+}
+# scaled_like_opening: the picture below the zombies' road against the opening view scaled.
+scaled_like_opening() {
+    local n d
+    n=$(awk -v s=$scale 'BEGIN { n = int(s); if (n < s) n++; print n }')
+    convert "$work/opening.png" -crop 1080x470+0+250 +repage -scale "$((n * 100))%" \
+        -filter Triangle -resize "$(awk -v s=$scale 'BEGIN { printf "%dx%d!", 1080 * s, 470 * s }')" \
+        "$work/expected-scaled.png"
+    d=$(rmse "$shot" "$(region 1080 470 0 250)" "$work/expected-scaled.png")
+    why="$runtime, $case: at $(region 1080 470 0 250) the picture differs from the opening view"
+    why="$why scaled by $scale by $d (want < 0.06)"
+    below "$d" 0.06
+}
+# bars_black SCREEN_W SCREEN_H: everything of a full screen around the picture is black.
+bars_black() {
+    local m
+    for bar in "${ox}x$2+0+0" "$(($1 - ox - pw))x$2+$((ox + pw))+0" "$1x${oy}+0+0" \
+        "$1x$(($2 - oy - ph))+0+$((oy + ph))"; do
+        case $bar in 0x* | *x0+*) continue ;; esac
+        m=$(mean "$bar")
+        below "$m" 0.01 || { why="$runtime, $case: the bar $bar is not black (mean $m)"; return 1; }
+    done
+}
+# clicks FILE: the left button's presses a recording holds, "x y" a line, as the game read them.
+clicks() {
+    python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+pos = 10
+pos += 1 + data[pos] + 12  # game version, data checksum, seed
+def varint():
+    global pos
+    value = shift = 0
+    while True:
+        byte = data[pos]
+        pos += 1
+        value |= (byte & 0x7F) << shift
+        shift += 7
+        if byte < 0x80:
+            return value
+while pos < len(data):
+    tag = data[pos]
+    pos += 1
+    if tag == ord('R'):
+        continue
+    if tag == ord('E'):
+        break
+    end = varint() + pos
+    for _ in range(varint()):  # the clock's runs
+        varint(), varint()
+    for _ in range(varint()):  # the events: keys, motion, buttons, quit
+        kind = data[pos]
+        pos += 1
+        if kind in (2, 3):
+            pos += 4
+        elif kind == 4:
+            pos += 9
+        elif kind in (5, 6):
+            if kind == 5 and data[pos] == 1:
+                print(data[pos + 1] | data[pos + 2] << 8, data[pos + 3] | data[pos + 4] << 8)
+            pos += 5
+    pos = end
+PY
+}
+# scaled_case NAME SCREEN WM SHOWN EXPECTED [ARG...]: the level on a new screen of size SCREEN,
+# under WM (none: no window manager), started with ARGs, SHOWN in a window or full screen;
+# EXPECTED is the picture's size there.
+scaled_case() {
+    local name=$1 screen=$2 wm=$3 shown=$4 expected=$5
+    shift 5
+    case="$name ($screen, window manager $wm, options ${*:-none})"
+    step=scaled-$name
+    kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
+    sampler_pid=""
+    start_display "$screen" "$name"
+    if [ "$wm" != none ]; then
+        $wm >"$work/$wm-$name.log" 2>&1 &
+        sampler_pid=$!
+        sleep 0.5
+    fi
+    start_level "$case" "$@"
+    sleep 0.5
+    scaled_geometry "$screen" $shown
+    [ "${pw}x$ph" = "$expected" ] ||
+        fail "$runtime, $case: the picture is ${pw}x$ph at ($ox,$oy), expected $expected"
+    set -- $(to_screen 540 360)
+    xdotool mousemove "$1" "$2"
+    shoot_until 15 scaled_like_opening
+    if [ $shown = full ]; then
+        bars_black ${screen%x*} ${screen#*x} || fail "$why"
+    fi
+    echo "ok: $runtime, $case: the picture ${pw}x$ph at ($ox,$oy) is the opening view scaled"
+}
+
+# A large screen, a window as large as it holds: exactly twice, the pointer and a click mapped.
+scaled_case fit 2560x1440 none window 2160x1440 --scale fit --record "$work/fit.dacrec"
+for pointer in "300 200" "760 470"; do
+    set -- $pointer
+    gx=$1 gy=$2
+    set -- $(to_screen $gx $gy)
+    xdotool mousemove "$1" "$2"
+    shoot_until 15 big_player $gx $gy 540 600
+done
+set -- $(to_screen 300 200)
+xdotool mousemove "$1" "$2" click 1
+sleep 0.5
+right_click_ends 10 "in the scaled window"
+[ "$(clicks "$work/fit.dacrec")" = "300 200" ] ||
+    fail "a click at the game's (300,200) on the scaled window was recorded as: $(clicks "$work/fit.dacrec")"
+echo "ok: the pointer and a click on the doubled window reach the game at its own (300,200)"
+
+# Full screen at the desktop's size under a window manager: bars at the sides; a click on the left
+# bar reads as the picture's left edge.
+scaled_case desktop 1920x1080 openbox full 1620x1080 --fullscreen=desktop --record "$work/desktop.dacrec"
+set -- $(to_screen 300 200)
+xdotool mousemove 20 "$2" click 1
+sleep 0.5
+right_click_ends 10 "in full screen at the desktop's size"
+[ "$(clicks "$work/desktop.dacrec")" = "0 200" ] ||
+    fail "a click on the left bar at the game's height 200 was recorded as: $(clicks "$work/desktop.dacrec")"
+echo "ok: a click on the black bar reaches the game at the picture's edge, (0,200)"
+
+# The default full screen without a window manager: classic SDL shows the picture unscaled in the
+# middle; on sdl12-compat, whose own full screen showed only part of it there, the game scales it.
+if [ $runtime = classic ]; then expected=1080x720; else expected=1620x1080; fi
+scaled_case default 1920x1080 none full $expected
+right_click_ends 10 "in the default full screen"
+
+# ---------------------------------------------------------------------------------------------
+# A screen smaller than the game, with no window manager: classic SDL has no full screen that
+# large, so the game says so in one line and plays in a window scaled down to fit the screen;
+# sdl12-compat's full screen is the screen's size with the picture scaled down in it. Nothing is
+# off screen. Alt+Enter then switches (or, where the runtime cannot, keeps what it has) and the
+# level goes on.
 step=small-screen
-kill $sampler_pid 2>/dev/null && wait $sampler_pid 2>/dev/null
-sampler_pid=""
-start_display 1024x768 small
-xdotool mousemove 512 384
-start_level "on the 1024x768 screen"
+if [ $runtime = classic ]; then expected=1023x682 shown=window; else expected=1024x768 shown=full; fi
+scaled_case small 1024x768 none $shown 1023x682
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 before=$(size)
-said=$(grep -c 'playing in a 1080x720 window instead' "$work/game.log")
-# sdl12-compat scales a full screen to any screen size (without a window manager the window keeps
-# its size); classic SDL has no mode large enough.
-if [ $runtime = sdl12-compat ] && [ "$said" -eq 0 ]; then
-    echo "ok: on a 1024x768 screen sdl12-compat sets its full screen (window $before)"
-else
-    [ "$said" -eq 1 ] ||
-        fail "expected one line saying the game plays in a window, got: $(cat "$work/game.log")"
-    [ "$before" = 1080x720 ] || fail "the window on the 1024x768 screen is $before, expected 1080x720"
+said=$(grep -c 'playing in a 1023x682 window instead, scaled down to fit this 1024x768 screen' \
+    "$work/game.log")
+[ "$before" = "$expected" ] || fail "the game's window on the 1024x768 screen is $before, expected $expected"
+if [ $runtime = classic ]; then
+    [ "$said" -eq 1 ] && [ "$(wc -l <"$work/game.log")" -eq 1 ] ||
+        fail "expected one line saying the game plays in a scaled-down window, got: $(cat "$work/game.log")"
     echo "ok: on a 1024x768 screen the game says so in one line and plays in a $before window"
+else
+    echo "ok: on a 1024x768 screen sdl12-compat plays full screen, the picture scaled down in it"
 fi
 
 step=window-icon
