@@ -586,13 +586,19 @@ big_player() {
     why="$why game's ($vx,$vy), $(region 50 50 $vx $vy) on the screen (difference $got, want < 0.08)"
     below "$got" 0.08
 }
-for pointer in "300 200" "760 470"; do
-    set -- $pointer
-    gx=$1 gy=$2
-    set -- $(to_screen $gx $gy)
-    xdotool mousemove "$1" "$2"
-    shoot_until 15 big_player $gx $gy 540 600
-done
+# player_follows: the player turns to the pointer at two places, each given in the game's own
+# coordinates and moved to on the screen through the scale.
+player_follows() {
+    local pointer
+    for pointer in "300 200" "760 470"; do
+        set -- $pointer
+        gx=$1 gy=$2
+        set -- $(to_screen $gx $gy)
+        xdotool mousemove "$1" "$2"
+        shoot_until 15 big_player $gx $gy 540 600
+    done
+}
+player_follows
 echo "ok: the player at the pointer's mirror in the game's own coordinates, pointer mapped back"
 
 step=big-screen-quit
@@ -760,13 +766,7 @@ scaled_case() {
 
 # A large screen, a window as large as it holds: exactly twice, the pointer and a click mapped.
 scaled_case fit 2560x1440 none window 2160x1440 --scale fit --record "$work/fit.dacrec"
-for pointer in "300 200" "760 470"; do
-    set -- $pointer
-    gx=$1 gy=$2
-    set -- $(to_screen $gx $gy)
-    xdotool mousemove "$1" "$2"
-    shoot_until 15 big_player $gx $gy 540 600
-done
+player_follows
 set -- $(to_screen 300 200)
 xdotool mousemove "$1" "$2" click 1
 sleep 0.5
