@@ -1,6 +1,7 @@
 /* Preloaded into the real game binary to play a fixed script through SDL's own input
  * functions, for runs where no one sits at the keyboard (the memcheck run). The game knows
- * nothing of it: at the first SDL_PollEvent of each pass of the level it holds keys in SDL's
+ * nothing of it: at the first read of each pass of the level (SDL_PollEvent, or SDL_PeepEvents
+ * taking events, which the game uses between its looks at the display) it holds keys in SDL's
  * key-state array, warps the mouse and queues events, and at the end it queues the quit event.
  *
  * From the script's first action on, the game's clock (SDL_GetTicks) is the script's own: it
@@ -25,6 +26,7 @@
 #include <string.h>
 
 typedef int (*PollEvent)(SDL_Event*);
+typedef int (*PeepEvents)(SDL_Event*, int, SDL_eventaction, Uint32);
 typedef Uint32 (*GetTicks)(void);
 typedef int (*Flip)(SDL_Surface*);
 typedef void (*UpdateRects)(SDL_Surface*, int, SDL_Rect*);
@@ -296,17 +298,39 @@ static void act(void) {
     }
 }
 
+/* One pass's reading ends when a read finds the queue empty. */
+static void readStarts(void) {
+    if (!inPoll && !finished) {
+        act();
+    }
+    inPoll = 1;
+}
+
 int SDL_PollEvent(SDL_Event* event) {
     static PollEvent real = NULL;
     if (real == NULL) {
         real = (PollEvent)dlsym(RTLD_NEXT, "SDL_PollEvent");
     }
-    if (!inPoll && !finished) {
-        act();
-    }
-    inPoll = 1;
+    readStarts();
     int got = real(event);
     if (!got) {
+        inPoll = 0;
+    }
+    return got;
+}
+
+int SDL_PeepEvents(SDL_Event* events, int numevents, SDL_eventaction action, Uint32 mask) {
+    static PeepEvents real = NULL;
+    if (real == NULL) {
+        real = (PeepEvents)dlsym(RTLD_NEXT, "SDL_PeepEvents");
+    }
+    /* Adding (SDL_PushEvent, the script's own) and peeking are no reads of the game's. */
+    if (action != SDL_GETEVENT) {
+        return real(events, numevents, action, mask);
+    }
+    readStarts();
+    int got = real(events, numevents, action, mask);
+    if (got <= 0) {
         inPoll = 0;
     }
     return got;
