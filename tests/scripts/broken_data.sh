@@ -315,7 +315,8 @@ done
 # Settings files that are none: the game says so in one line, plays its level with the defaults
 # and leaves the file as it was. An empty file is a good one with nothing in it.
 settings_case() { # KIND
-    local kind=$1 dir=$work/settings-$1 file runner=() bin=$game from=$data status lines sum=""
+    local kind=$1 dir=$work/settings-$1 file runner=() bin=$game from=$data preload=$spy status lines
+    local sum=""
     mkdir -p "$dir"
     chmod 755 "$dir"
     file=$dir/settings.ini
@@ -332,13 +333,14 @@ settings_case() { # KIND
         if [ "$(id -u)" -eq 0 ]; then
             runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
             bin=$shared/$(basename "$game") from=$shared/data
+            preload=$shared/$(basename "$spy")
         fi ;;
     esac
     [ -z "$sum" ] && [ -f "$file" ] && sum=$(cksum <"$file")
     : >"$dir/captions"
     chmod 666 "$dir/captions"
     set -m
-    (cd "$from" && exec env CAPTION_LOG="$dir/captions" LD_PRELOAD="$spy" SDL_VIDEODRIVER=dummy \
+    (cd "$from" && exec env CAPTION_LOG="$dir/captions" LD_PRELOAD="$preload" SDL_VIDEODRIVER=dummy \
         SDL_AUDIODRIVER=dummy ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" \
         "${runner[@]}" "$bin" --windowed --settings "$file") >"$dir/out" 2>&1 &
     local pid=$! waited=0 why=""
