@@ -439,9 +439,16 @@ async function endAndPlayAgain() {
 
 // Where a whole multiple of the picture is at most 5% smaller than the fitted size it is shown
 // at that multiple, pixelated (sharp); elsewhere fitted and smoothed.
+// The page refits the picture in its resize handler, which the browser runs with its next frame:
+// measuring straight after a new window size can read the picture before it refits.
+async function resizeWindow(width, height) {
+    await page.setViewportSize({ width, height });
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+}
+
 async function scaledToFit() {
     for (const [vw, vh, whole] of [[800, 700, 0], [1600, 700, 0], [1100, 800, 1], [2200, 1600, 2]]) {
-        await page.setViewportSize({ width: vw, height: vh });
+        await resizeWindow(vw, vh);
         const b = await page.locator('#canvas').boundingBox();
         const c = await page.locator('#controls').boundingBox();
         await check(Math.abs(b.width / b.height - 1.5) < 0.01 && b.width <= vw + 0.5 &&
@@ -462,7 +469,7 @@ async function scaledToFit() {
 // touch controls; held upright, the page asks to turn it.
 async function phoneLayout() {
     for (const [vw, vh, upright] of [[390, 844, true], [844, 390, false]]) {
-        await page.setViewportSize({ width: vw, height: vh });
+        await resizeWindow(vw, vh);
         await check(await page.locator('#turn').isVisible() === upright,
             `at ${vw}x${vh} the prompt to turn the phone is ${upright ? 'missing' : 'shown'}`);
     }
