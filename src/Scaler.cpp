@@ -283,21 +283,32 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
     SDL_LockSurface(to);
     plan.rowOf[0] = plan.rowOf[1] = -1;
     const size_t bytes = static_cast<size_t>(x1 - x0) * 4;
+    auto windowRow = [&](int d) {
+        return reinterpret_cast<Uint32*>(static_cast<Uint8*>(to->pixels) +
+                                         (fit.picture.y + d) * to->pitch) +
+               fit.picture.x + x0;
+    };
     for (int d = y0; d < y1; d++) {
         const int y = plan.down.from[d], weight = plan.down.weight[d];
-        Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(to->pixels) +
-                                                (fit.picture.y + d) * to->pitch) +
-                      fit.picture.x + x0;
+        Uint32* out = windowRow(d);
         if (weight == 0) {
             // Scaled straight into the window the first time, copied from there after.
             const Uint32* kept = keptRow(y);
-            if (kept != NULL) {
-                std::memcpy(out, kept, bytes);
-            } else {
+            if (kept == NULL) {
                 scaleRow(pictureRow(from, y), plan.across, x0, x1, out);
                 keep(y, out);
+            } else if (kept != out) {
+                std::memcpy(out, kept, bytes);
             }
             continue;
+        }
+        // The lower row, where the next window row shows it as it is, is scaled straight into
+        // that row now rather than into a buffer copied there after.
+        if (d + 1 < y1 && plan.down.from[d + 1] == y + 1 && plan.down.weight[d + 1] == 0 &&
+            keptRow(y + 1) == NULL) {
+            Uint32* next = windowRow(d + 1);
+            scaleRow(pictureRow(from, y + 1), plan.across, x0, x1, next);
+            keep(y + 1, next);
         }
         const Uint32* upper = scaledRow(from, y, x0, x1);
         const Uint32* lower = scaledRow(from, y + 1, x0, x1); // the other slot: upper stays

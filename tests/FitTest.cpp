@@ -155,6 +155,25 @@ TEST(Fit, ScaledAreasGiveTheWindowTheWholePictureGives) {
                 }
             }
         }
+        if (fit.picture.w * 2 == 1080 * 3) {
+            // At one and a half times every two pixels show as the first, the two's mean (each
+            // byte rounded down) and the second, across and down.
+            auto mean = [](Uint32 a, Uint32 b) { return (a & b) + (((a ^ b) & 0xFEFEFEFE) >> 1); };
+            auto across = [&](int row, int x) {
+                const int first = x / 3 * 2;
+                return x % 3 == 1 ? mean(at(picture, first, row), at(picture, first + 1, row))
+                                  : at(picture, first + x % 3 / 2, row);
+            };
+            for (int y = 0; y < fit.picture.h; y++) {
+                const int first = y / 3 * 2;
+                for (int x = 0; x < fit.picture.w; x++) {
+                    const Uint32 want = y % 3 == 1 ? mean(across(first, x), across(first + 1, x))
+                                                   : across(first + y % 3 / 2, x);
+                    ASSERT_EQ(want, at(inWhole, fit.picture.x + x, fit.picture.y + y))
+                        << x << "," << y;
+                }
+            }
+        }
         SDL_FreeSurface(inParts);
         SDL_FreeSurface(inWhole);
     }
