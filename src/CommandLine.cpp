@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -185,21 +186,26 @@ void CommandLine::printUsage(FILE* to) {
                  "Start pause.\n"
                  "\n",
                  Settings::defaultPathShown().c_str());
-    // Every option with its help, the help's lines aligned in one column.
-    const int column = 17;
+    // Every option with its help, the help's lines aligned in one column two spaces past the
+    // longest option.
+    auto headOf = [](const Option& option) {
+        std::string head = std::string("  ") + option.name;
+        return option.value != nullptr ? head + " " + option.value : head;
+    };
+    size_t column = 0;
+    for (const Option& option : OPTIONS) {
+        column = option.help.empty() ? column : std::max(column, headOf(option).size() + 2);
+    }
     for (const Option& option : OPTIONS) {
         if (option.help.empty()) {
             continue;
         }
-        std::string head = std::string("  ") + option.name;
-        if (option.value != nullptr) {
-            head = head + " " + option.value;
-        }
+        std::string head = headOf(option);
         std::string help = option.help;
         for (size_t start = 0; start < help.size();) {
             size_t end = help.find('\n', start);
             end = end == std::string::npos ? help.size() : end;
-            std::fprintf(to, "%-*s%s\n", column, head.c_str(),
+            std::fprintf(to, "%-*s%s\n", static_cast<int>(column), head.c_str(),
                          help.substr(start, end - start).c_str());
             head.clear();
             start = end + 1;

@@ -29,6 +29,13 @@ answer() {
 answer 0 --help
 grep -q '^Usage: deadacre' "$work/out" || bad "--help printed no usage on stdout"
 grep -q -- '--fps N' "$work/out" || bad "--help does not mention --fps"
+# Each option's help starts in one column, at least a space after the longest option, and no line
+# is wider than a terminal's 80.
+columns=$(grep -E '^  --[a-z]+' "$work/out" | sed -E 's/^(  --[a-z]+( [A-Z]+)? +).*/\1/' |
+          awk '{ print length($0) }' | sort -u)
+[ "$(echo "$columns" | wc -l)" = 1 ] && ! grep -qE '^  --[a-z]+ [A-Z]+[a-z]' "$work/out" ||
+    bad "--help's option lines are not in one column: $(grep -E '^  --' "$work/out")"
+awk 'length($0) > 80 { exit 1 }' "$work/out" || bad "--help has a line wider than 80"
 [ -s "$work/err" ] && bad "--help wrote to stderr: $(cat "$work/err")"
 
 answer 0 --version
