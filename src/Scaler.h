@@ -41,6 +41,9 @@ public:
     // The pixel work alone, for the tests and the benchmark: one area of from (its size the
     // picture's) scaled into the picture's place in to, the area it changed in to returned.
     static SDL_Rect scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, SDL_Rect area);
+    // Whether the pixel work may use 256-bit instructions where the processor has them (the
+    // default); the tests turn them off to check the SSE2 path too. Returns the setting before.
+    static bool useWideInstructions(bool on);
 };
 
 #endif

@@ -128,10 +128,19 @@ TEST(Fit, ScaledAreasGiveTheWindowTheWholePictureGives) {
     SDL_Surface* picture = surface(1080, 720);
     const SDL_Rect whole = {0, 0, 1080, 720};
     scribble(picture, whole, 1);
-    // Whole multiples, the two screens the game is most often shown on, and a small screen.
-    for (const Fit& fit : {Fit::window(2, 0, 0), Fit::window(3, 0, 0), Fit::inside(1920, 1080),
-                           Fit::inside(2560, 1600), Fit::window(Fit::FIT, 1024, 768)}) {
-        SCOPED_TRACE(std::to_string(fit.surfaceW) + "x" + std::to_string(fit.surfaceH));
+    // Whole multiples, the two screens the game is most often shown on, and a small screen; with
+    // the processor's widest instructions and with SSE2 alone.
+    const bool wideBefore = Scaler::useWideInstructions(true);
+    const std::vector<std::pair<Fit, bool>> cases = {{Fit::window(2, 0, 0), true},
+                                                     {Fit::window(3, 0, 0), true},
+                                                     {Fit::inside(1920, 1080), true},
+                                                     {Fit::inside(2560, 1600), true},
+                                                     {Fit::window(Fit::FIT, 1024, 768), true},
+                                                     {Fit::inside(1920, 1080), false}};
+    for (const auto& [fit, wide] : cases) {
+        SCOPED_TRACE(std::to_string(fit.surfaceW) + "x" + std::to_string(fit.surfaceH) +
+                     (wide ? "" : ", SSE2 alone"));
+        Scaler::useWideInstructions(wide);
         SDL_Surface* inParts = surface(fit.surfaceW, fit.surfaceH);
         SDL_Surface* inWhole = surface(fit.surfaceW, fit.surfaceH);
         scribble(picture, whole, 1);
@@ -177,6 +186,7 @@ TEST(Fit, ScaledAreasGiveTheWindowTheWholePictureGives) {
         SDL_FreeSurface(inParts);
         SDL_FreeSurface(inWhole);
     }
+    Scaler::useWideInstructions(wideBefore);
     SDL_FreeSurface(picture);
 }
 
