@@ -67,13 +67,6 @@ void FastDrawing::fillArea(SDL_Surface* surface, SDL_Rect area, Uint32 colour) {
 }
 
 bool FastDrawing::shift(SDL_Surface* surface, int dx, int dy) {
-#ifdef __EMSCRIPTEN__
-    // The page's screen is not shifted in place: its frame is repainted, as it was measured.
-    (void)surface;
-    (void)dx;
-    (void)dy;
-    return false;
-#endif
     int width = surface->w - std::abs(dx), height = surface->h - std::abs(dy);
     if (width <= 0 || height <= 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) < 0)) {
         return false;

@@ -208,6 +208,17 @@ extern "C" int webFillRect(SDL_Surface* surface, SDL_Rect* area, Uint32 colour) 
     return 0;
 }
 
+// The screen's pixels are in the heap from the start: the game's row copies write through
+// pixels without a lock, and a frame written into the browser SDL's own buffer would be lost to
+// the next, which moves the last frame's pixels rather than painting them afresh.
+extern "C" SDL_Surface* webSetVideoMode(int width, int height, int bpp, Uint32 flags) {
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, flags);
+    if (screen != NULL) {
+        pixelsOf(screen, NULL, NULL);
+    }
+    return screen;
+}
+
 // The pixels are in the heap all the time: locking only makes sure they are there.
 extern "C" int webLockSurface(SDL_Surface* surface) {
     if (surface == NULL) {

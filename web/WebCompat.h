@@ -21,6 +21,7 @@ int webFillRect(SDL_Surface* surface, SDL_Rect* area, Uint32 colour);
 int webLockSurface(SDL_Surface* surface);
 void webUnlockSurface(SDL_Surface* surface);
 void webUpdateRects(SDL_Surface* screen, int count, SDL_Rect* areas);
+SDL_Surface* webSetVideoMode(int width, int height, int bpp, Uint32 flags);
 
 #ifdef __cplusplus
 }
@@ -39,6 +40,7 @@ void webUpdateRects(SDL_Surface* screen, int count, SDL_Rect* areas);
 #define SDL_LockSurface webLockSurface
 #define SDL_UnlockSurface webUnlockSurface
 #define SDL_UpdateRects webUpdateRects
+#define SDL_SetVideoMode webSetVideoMode
 // Every surface's pixels are in the heap (WebCompat.cpp): none needs locking.
 #undef SDL_MUSTLOCK
 #define SDL_MUSTLOCK(S) 0

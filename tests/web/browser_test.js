@@ -327,6 +327,7 @@ async function frameRate() {
                 `main thread busy ${(busy * 100).toFixed(0)}% of the time`);
     await check(fps >= 10, `the level showed only ${fps.toFixed(1)} frames a second`);
     figures.fps = fps.toFixed(1);
+    await canvasIsTheGamesScreen('after 5 s of zombies walking at the opening view');
 }
 
 async function focusOnClick() {
@@ -363,6 +364,27 @@ async function walkMovesView(reference) {
     const pace = paces[Math.floor(paces.length / 2)];
     console.log(`walking pace: ${pace.toFixed(2)} ms/px (median of ${paces.length} walks; desktop 7.0)`);
     await check(Math.abs(pace - 7) < 7 * 0.15, `the page walks at ${pace.toFixed(2)} ms/px, not the desktop's 7`);
+}
+
+// The page's canvas holds exactly the game's screen as the game last drew it (red, green and blue
+// of every pixel): the frames sent in part lost nothing.
+async function canvasIsTheGamesScreen(when) {
+    await sleep(100); // the game stands still: its last frame is on the canvas
+    const [differing, first] = await page.evaluate(() => {
+        const s = SDL.surfaces[SDL.screen];
+        const shown = s.ctx.getImageData(0, 0, s.width, s.height).data;
+        const drawn = HEAPU8.subarray(s.buffer, s.buffer + s.width * s.height * 4);
+        let count = 0, at = -1;
+        for (let i = 0; i < shown.length; i++) {
+            if ((i & 3) !== 3 && shown[i] !== drawn[i]) {
+                count++;
+                if (at < 0) at = i >> 2;
+            }
+        }
+        return [count, at];
+    });
+    await check(differing === 0, `${when}, ${differing} bytes of the canvas are not the game's ` +
+                                 `screen, the first at (${first % W},${Math.floor(first / W)})`);
 }
 
 // Where the weapon in hand shows: its clip count and its picture.
