@@ -6,7 +6,7 @@
 # Without root it uses sudo; without sudo it prints the command to run as root and fails.
 set -eu
 PACKAGES="cmake make g++ pkg-config libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev \
-libsdl-ttf2.0-dev"
+libsdl-ttf2.0-dev libx11-dev"
 TEST_PACKAGES="libgtest-dev xvfb xdotool imagemagick x11-utils valgrind \
 debhelper dpkg-dev lintian desktop-file-utils appstream"
 # The package as installed: Debian's test runner, and the system font the package links to.

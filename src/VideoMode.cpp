@@ -3,6 +3,7 @@
 #include <SDL/SDL_image.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "Scaler.h"
 #include "Screen.h"
 #include "Settings.h"
+#include "WorkArea.h"
 
 const char* const VideoMode::ICON_PATHS[2] = {"../../icons/hicolor/48x48/apps/deadacre.png",
                                               "../packaging/icons/deadacre-48.png"};
@@ -46,14 +48,33 @@ bool VideoMode::desktopFullScreen = false;
 
 namespace {
 // The desktop's size as it was before the game set any mode: what full screen at the desktop's
-// size and a fitted window are measured against. 0x0 where SDL does not tell.
+// size is measured against. 0x0 where SDL does not tell.
 int desktopW = 0, desktopH = 0;
+// What a window's inside may take of it: the desktop less its panels and the window's frame,
+// where the window manager tells them (else the desktop); the frame's corner from (roomX, roomY).
+int roomX = 0, roomY = 0, roomW = 0, roomH = 0;
+bool roomKnown = false;
+
+// A window of width x height opens in the middle of the room. SDL2 (under sdl12-compat) puts a
+// window in the middle of the screen, frame not counted, which takes a window that fills the
+// room past the screen's bottom; classic SDL leaves it to the window manager. A place the player
+// gave SDL in the environment stays theirs.
+void placeInRoom(int width, int height) {
+    static bool placedByUs = false;
+    if (!roomKnown || (std::getenv("SDL_VIDEO_WINDOW_POS") != NULL && !placedByUs)) {
+        return;
+    }
+    const std::string at = std::to_string(roomX + std::max(0, (roomW - width) / 2)) + "," +
+                           std::to_string(roomY + std::max(0, (roomH - height) / 2));
+    setenv("SDL_VIDEO_WINDOW_POS", at.c_str(), 1);
+    placedByUs = true;
+}
 
 // A scaled window of the size the player asked for (fitted to the desktop), resizable.
 SDL_Surface* scaledWindow(int bpp, bool say) {
     // Not asked for: the game's own size, smaller only where the desktop is.
-    Fit fit =
-        Fit::window(VideoMode::scale == Fit::UNSCALED ? 1 : VideoMode::scale, desktopW, desktopH);
+    Fit fit = Fit::window(VideoMode::scale == Fit::UNSCALED ? 1 : VideoMode::scale, roomW, roomH);
+    placeInRoom(fit.surfaceW, fit.surfaceH);
     SDL_Surface* window = SDL_SetVideoMode(fit.surfaceW, fit.surfaceH, bpp, SDL_RESIZABLE);
     if (window != NULL && say && fit.shrunk) {
         std::fprintf(stderr,
@@ -74,7 +95,7 @@ SDL_Surface* scaledWindow(int bpp, bool say) {
 
 #ifndef __EMSCRIPTEN__
 bool fitsDesktop(int width, int height) {
-    return desktopW <= 0 || desktopH <= 0 || (width <= desktopW && height <= desktopH);
+    return roomW <= 0 || roomH <= 0 || (width <= roomW && height <= roomH);
 }
 #endif
 } // namespace
@@ -83,8 +104,8 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     int screenW = info != NULL ? info->current_w : 0;
     int screenH = info != NULL ? info->current_h : 0;
-    desktopW = screenW;
-    desktopH = screenH;
+    desktopW = roomW = screenW;
+    desktopH = roomH = screenH;
 #ifdef __EMSCRIPTEN__
     // The browser's SDL leaves the format out of what it tells (vfmt points nowhere); the page
     // always takes 32-bit pixels.
@@ -103,6 +124,7 @@ SDL_Surface* VideoMode::open(int width, int height, int bpp, bool windowed) {
     char driver[16] = "";
     const bool onDisplay =
         SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "x11") == 0;
+    roomKnown = onDisplay && WorkArea::roomForWindow(&roomX, &roomY, &roomW, &roomH);
     const bool compatFullScreen = onDisplay && !windowed && scale == Fit::UNSCALED &&
                                   !desktopFullScreen && PresentationPath::onSdl12Compat() &&
                                   screenW > 0 && screenH > 0 &&
