@@ -162,7 +162,7 @@ CommandLine CommandLine::parse(int argc, char** argv) {
 
 void CommandLine::printSynopsis(FILE* to) {
     std::fprintf(to, "Usage: deadacre [--windowed] [--scale N] [--fullscreen WHAT] [--fps N] "
-                     "[--record FILE | --replay FILE [--headless [--frames]]]\n");
+                     "[--settings FILE] [--record FILE | --replay FILE [--headless [--frames]]]\n");
 }
 
 void CommandLine::printUsage(FILE* to) {

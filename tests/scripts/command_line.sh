@@ -36,6 +36,7 @@ columns=$(grep -E '^  --[a-z]+' "$work/out" | sed -E 's/^(  --[a-z]+( [A-Z]+)? +
 [ "$(echo "$columns" | wc -l)" = 1 ] && ! grep -qE '^  --[a-z]+ [A-Z]+[a-z]' "$work/out" ||
     bad "--help's option lines are not in one column: $(grep -E '^  --' "$work/out")"
 awk 'length($0) > 80 { exit 1 }' "$work/out" || bad "--help has a line wider than 80"
+options=$(grep -oE '^  --[a-z]+' "$work/out" | grep -vE -- '--(help|version)$')
 [ -s "$work/err" ] && bad "--help wrote to stderr: $(cat "$work/err")"
 
 answer 0 --version
@@ -52,6 +53,11 @@ for args in "--bogus" "-x" "--fps 0" "--fps 6001" "--fps -5" "--fps 60x" "--fps"
         grep -q '^Usage: deadacre' "$work/err" && tail -n 1 "$work/err" | grep -q "Try 'deadacre --help'" ||
         bad "deadacre $args: stderr is not the error, one usage line and the pointer to --help: $(cat "$work/err")"
     [ -s "$work/out" ] && bad "deadacre $args: wrote to stdout"
+    # The usage line names every option the help lists.
+    for option in $options; do
+        grep '^Usage: deadacre' "$work/err" | grep -qE -- "(\[|\| )$option( |\])" ||
+            bad "deadacre $args: the usage line leaves out $option: $(grep '^Usage' "$work/err")"
+    done
 done
 echo "ok: --help, --version and bad options"
 
