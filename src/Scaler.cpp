@@ -349,6 +349,10 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
                                          (fit.picture.y + d) * to->pitch) +
                fit.picture.x + x0;
     };
+    auto scaleStraightInto = [&](int y, Uint32* row) {
+        scaleRow(pictureRow(from, y), plan.across, x0, x1, row);
+        keep(y, row);
+    };
     for (int d = y0; d < y1; d++) {
         const int y = plan.down.from[d], weight = plan.down.weight[d];
         Uint32* out = windowRow(d);
@@ -356,8 +360,7 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
             // Scaled straight into the window the first time, copied from there after.
             const Uint32* kept = keptRow(y);
             if (kept == NULL) {
-                scaleRow(pictureRow(from, y), plan.across, x0, x1, out);
-                keep(y, out);
+                scaleStraightInto(y, out);
             } else if (kept != out) {
                 std::memcpy(out, kept, bytes);
             }
@@ -367,9 +370,7 @@ SDL_Rect Scaler::scaleArea(SDL_Surface* from, SDL_Surface* to, const Fit& fit, S
         // that row now rather than into a buffer copied there after.
         if (d + 1 < y1 && plan.down.from[d + 1] == y + 1 && plan.down.weight[d + 1] == 0 &&
             keptRow(y + 1) == NULL) {
-            Uint32* next = windowRow(d + 1);
-            scaleRow(pictureRow(from, y + 1), plan.across, x0, x1, next);
-            keep(y + 1, next);
+            scaleStraightInto(y + 1, windowRow(d + 1));
         }
         const Uint32* upper = scaledRow(from, y, x0, x1);
         const Uint32* lower = scaledRow(from, y + 1, x0, x1); // the other slot: upper stays
