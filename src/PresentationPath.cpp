@@ -81,6 +81,8 @@ void PresentationPath::showWhole(SDL_Surface* screen, const Target&) {
     SDL_Flip(screen);
 }
 
+void PresentationPath::exposed() {}
+
 #else
 
 namespace {
@@ -341,6 +343,24 @@ void PresentationPath::showAreas(SDL_Surface* screen, const Target& target, cons
                    static_cast<int>(areas.size()))) {
         SDL_Flip(screen);
     }
+}
+
+void PresentationPath::exposed() {
+    if (wholeFrameIn == NULL) {
+        return; // every frame goes whole through sdl12-compat's flip, or the next one will
+    }
+    // SDL2 keeps the framebuffer when X forgets the window's pixels, so it still holds the whole
+    // of the last frame, scaled or not, unless the window made itself a new one since.
+    const Sdl2& calls = sdl2();
+    void* window = calls.getWindow();
+    Sdl2Surface* framebuffer = window != NULL ? calls.getWindowSurface(window) : NULL;
+    if (framebuffer != NULL && framebuffer->pixels == wholeFrameIn) {
+        const Sdl2Rect whole = {0, 0, framebuffer->w, framebuffer->h};
+        if (calls.updateWindowSurfaceRects(window, &whole, 1) == 0) {
+            return;
+        }
+    }
+    wholeFrameIn = NULL;
 }
 
 #endif

@@ -44,6 +44,10 @@ public:
                           int count);
     // The whole screen, through a fresh look at the window.
     static void flip(SDL_Surface* screen);
+    // The display lost the window's pixels (a window lay over it and went away): the whole of the
+    // last frame is sent again at once where the game keeps it in the window's framebuffer, else
+    // by the next frame, sent whole. Classic SDL 1.2 puts its screen back by itself.
+    static void exposed();
     // False when the player turned the direct copy off (DEADACRE_DIRECT_COPY=0) or the runtime
     // is classic SDL, which sends the screen to X itself.
     static bool directCopyAllowed();

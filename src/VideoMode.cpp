@@ -436,6 +436,8 @@ int VideoMode::pollEvent(SDL_Event* event) {
     while (nextEvent(event)) {
         if (event->type == SDL_VIDEORESIZE) {
             resized(event->resize);
+        } else if (event->type == SDL_VIDEOEXPOSE) {
+            PresentationPath::exposed();
         } else if (isToggle(*event)) {
             SDL_Surface* screen = toggle();
             if (screen != NULL && screenChanged != nullptr) {

@@ -605,6 +605,45 @@ step=big-screen-quit
 right_click_ends 10 "on the big screen"
 echo "ok: a right click ends the game on the big screen with status 0"
 
+# covered_and_back: a window laid over the middle of the game's and taken away again. With the
+# view still, only what changes is sent, so what was under the cover must be put back at once.
+geometry() { # WINDOW: its inside's x, y, width and height on the screen
+    xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+magenta_in() { # GEOMETRY: the share of the region in the cover's colour
+    convert "$shot" -crop "$1" +repage -fuzz 8% -fill black +opaque magenta -fill white \
+        -opaque magenta -colorspace gray -format '%[fx:mean]' info:
+}
+covered_and_back() {
+    local x y w h area cover id share
+    read -r x y w h <<<"$(geometry "$window")"
+    xmessage -title covering -geometry $((w / 3))x$((h / 3)) -bg magenta -fg magenta \
+        -bd magenta cover 2>/dev/null &
+    cover=$!
+    id=$(timeout 10 xdotool search --sync --onlyvisible --name '^covering$' | head -n 1)
+    [ -n "$id" ] || fail "$runtime: the covering window did not show within 10 s"
+    # Window managers place a new window where it overlaps least: moved over the game's middle.
+    xdotool windowmove "$id" $((x + w / 3)) $((y + h / 3))
+    sleep 0.3
+    read -r x y w h <<<"$(geometry "$id")"
+    area=${w}x$h+$x+$y
+    covering() {
+        share=$(magenta_in "$area")
+        why="$runtime: the covering window never showed ($share of its place in its colour)"
+        ! below "$share" 0.5
+    }
+    uncovered() {
+        share=$(magenta_in "$area")
+        why="$runtime: after the covering window went, $share of what it covered still shows it"
+        below "$share" 0.001
+    }
+    shoot_until 10 covering
+    kill $cover
+    wait $cover 2>/dev/null
+    shoot_until 10 uncovered
+}
+
 # ---------------------------------------------------------------------------------------------
 # Alt+Enter and F11 under a window manager that leaves a window its own size (matchbox makes
 # every window as big as the screen): full screen, then the game's 1080x720 window in the
@@ -640,6 +679,8 @@ key=Alt+Enter
 xdotool key alt+Return
 shoot_until 10 switched window
 echo "ok: Alt+Enter put the level in a 1080x720 window"
+covered_and_back
+echo "ok: what another window covered in the game's window was put back when it went"
 key=F11
 xdotool key F11
 shoot_until 10 switched full
@@ -769,9 +810,7 @@ scaled_case() {
         k=$(((${screen%x*} - l - r) / 3 < (${screen#*x} - t - b) / 2 ?
              (${screen%x*} - l - r) / 3 : (${screen#*x} - t - b) / 2))
         expected=$((3 * k))x$((2 * k))
-        read -r ax ay ww wh <<<"$(xwininfo -id "$window" | awk '/Absolute upper-left X:/ { x = $4 }
-            /Absolute upper-left Y:/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
-            END { print x, y, w, h }')"
+        read -r ax ay ww wh <<<"$(geometry "$window")"
         [ $((ax - l)) -ge 0 ] && [ $((ay - t)) -ge 0 ] &&
             [ $((ax + ww + r)) -le ${screen%x*} ] && [ $((ay + wh + b)) -le ${screen#*x} ] ||
             fail "$runtime, $case: the window ${ww}x$wh at ($ax,$ay) with its frame ($frame) is not" \
@@ -820,6 +859,8 @@ right_click_ends 10 "in the default full screen"
 # manager (its frame takes some of the screen, the game refits to what the window is given), full
 # screen at the desktop's size with no window manager, then the default full screen under one.
 scaled_case fit-wm 1920x1080 openbox window room --scale fit
+covered_and_back
+echo "ok: $runtime, $case: what another window covered was put back when it went"
 right_click_ends 10 "in the scaled window under a window manager"
 scaled_case desktop-large 2560x1440 none full 2160x1440 --fullscreen=desktop
 right_click_ends 10 "in full screen at the desktop's size on 2560x1440"
