@@ -5,6 +5,8 @@
 #include <climits>
 #include <sstream>
 
+#include "FullScreenReturn.h"
+
 RateCaption::RateCaption() : frameCount(0) {}
 
 void RateCaption::start() {
@@ -29,7 +31,10 @@ void RateCaption::write() {
     if (captionTimer.getTime() > 1000) {
         std::ostringstream caption;
         caption << "FPS = " << static_cast<float>(frameCount / (rateTimer.getTime() / 1000.0));
-        SDL_WM_SetCaption(caption.str().c_str(), NULL);
+        // The clock is read as always, whether or not the caption can be changed now.
+        if (!FullScreenReturn::pending()) {
+            SDL_WM_SetCaption(caption.str().c_str(), NULL);
+        }
         captionTimer.start();
     }
 }

@@ -836,6 +836,24 @@ echo "ok: the pointer and a click on the doubled window reach the game at its ow
 # Full screen at the desktop's size under a window manager: bars at the sides; a click on the left
 # bar reads as the picture's left edge.
 scaled_case desktop 1920x1080 openbox full 1620x1080 --fullscreen=desktop --record "$work/desktop.dacrec"
+# Another window comes and goes: classic SDL leaves full screen while the game has no focus, and
+# comes back only after 1.5 s without an X event, which a caption change is.
+covered_and_back
+back_in_full() { # classic SDL keeps its drawing window in the framed one while out of it
+    why="$runtime: no full screen within 15 s after the covering window went"
+    xwininfo -id "$window" -children | grep -q '^ *0 children'
+}
+shoot_until 15 back_in_full
+# The pointer was last read in the framed window: the first motion after puts the view right.
+set -- $(to_screen 540 360)
+xdotool mousemove $(($1 + 5)) "$2" sleep 0.2 mousemove "$1" "$2"
+shoot_until 15 scaled_like_opening
+bars_black 1920 1080 || fail "$why"
+caption=$(xdotool getwindowname "$window")
+sleep 2.5
+[ "$(xdotool getwindowname "$window")" != "$caption" ] ||
+    fail "$runtime: the caption stayed '$caption' after full screen came back"
+echo "ok: $runtime, $case: full screen again after another window came and went, the caption going on"
 set -- $(to_screen 300 200)
 xdotool mousemove 20 "$2" click 1
 sleep 0.5
