@@ -18,7 +18,8 @@ bool FullScreenReturn::pending() {
     }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11) {
+    if (SDL_GetWMInfo(&info) != 1 || info.subsystem != SDL_SYSWM_X11 ||
+        info.info.x11.fswindow == None) {
         return false;
     }
     Window root, parent;
